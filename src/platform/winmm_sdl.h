@@ -1,0 +1,58 @@
+// The multimedia calls played through SDL2_mixer: sound effects from WAV
+// images in memory on one channel, and a small MCI command interpreter for
+// one MIDI device (FluidSynth with a General MIDI soundfont).
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include <cstdint>
+#include <string>
+
+#include "sound/winmm.h"
+
+// MCI error codes the interpreter answers with.
+namespace mci_error {
+inline constexpr int32_t kUnrecognizedCommand = 261;
+inline constexpr int32_t kHardware = 262;
+inline constexpr int32_t kInvalidDeviceName = 263;
+inline constexpr int32_t kCannotLoadDriver = 266;
+inline constexpr int32_t kFileNotFound = 275;
+inline constexpr int32_t kOutOfRange = 282;
+inline constexpr int32_t kDuplicateAlias = 289;
+inline constexpr int32_t kInvalidFile = 296;
+inline constexpr int32_t kParamOverflow = 299;
+}  // namespace mci_error
+
+inline constexpr const char* kDefaultSoundfont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+class SdlWinmm : public Winmm {
+public:
+    // Opens the audio device if there is one; without it every call fails quietly.
+    explicit SdlWinmm(const std::string& soundfont = kDefaultSoundfont);
+    ~SdlWinmm() override;
+    SdlWinmm(const SdlWinmm&) = delete;
+    SdlWinmm& operator=(const SdlWinmm&) = delete;
+
+    int32_t sndPlaySoundA(const uint8_t* image, int32_t flags) override;
+    int32_t mciSendStringA(const std::string& command, char* reply, int32_t length,
+                           int32_t callback_window) override;
+
+    // For inspection: whether audio came up, and what the effect channel holds.
+    bool audio_open() const { return audio_open_; }
+    bool midi_available() const { return audio_open_ && have_soundfont_; }
+    static constexpr int kEffectChannel = 0;
+    const Mix_Chunk* current_effect() const { return effect_; }
+    bool effect_playing() const;
+
+private:
+    int32_t mci_open(const std::string& path, const std::string& alias);
+    int32_t reply_text(const char* text, char* reply, int32_t length);
+    void close_music();
+
+    bool sdl_audio_ = false;   // our share of the SDL audio subsystem
+    bool audio_open_ = false;  // Mix_OpenAudio succeeded
+    bool have_soundfont_ = false;
+    Mix_Chunk* effect_ = nullptr;
+    Mix_Music* music_ = nullptr;
+    std::string alias_;  // empty while no device is open
+};

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs ("run") or its tests need too
+# ("test"), skipping what is already there.
+set -euo pipefail
+want=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
+      libsdl2-mixer-dev libfontconfig-dev librsvg2-bin fonts-ipafont-gothic fluidsynth
+      timgm6mb-soundfont)
+if [ "${1:-run}" = test ]; then
+  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick valgrind)
+fi
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
