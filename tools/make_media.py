@@ -225,10 +225,15 @@ def chord_spans(bar):
     return [(i * span, span, name) for i, name in enumerate(names)]
 
 
+# SDL_mixer drives FluidSynth hotter than its own player does; this keeps the
+# fast version's peaks well clear of full scale with the effects on top.
+MIX_LEVEL = 0.8
+
+
 def setup(track, ch, prog, volume, pan, reverb):
     if prog is not None:
         track.program(0, ch, prog)
-    track.control(0, ch, 7, volume)
+    track.control(0, ch, 7, round(volume * MIX_LEVEL))
     track.control(0, ch, 10, pan)
     track.control(0, ch, 91, reverb)
     track.control(0, ch, 93, 0)

@@ -2,10 +2,12 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -48,7 +50,117 @@ uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+// Reads a MIDI file's tracks, bounds-checked throughout.
+class SmfReader {
+public:
+    explicit SmfReader(std::vector<uint8_t> bytes) : b_(std::move(bytes)) {}
+    bool ok() const { return ok_; }
+    size_t pos() const { return pos_; }
+    void seek(size_t p) {
+        if (p > b_.size()) ok_ = false; else pos_ = p;
+    }
+    uint32_t byte() {
+        if (pos_ >= b_.size()) { ok_ = false; return 0; }
+        return b_[pos_++];
+    }
+    uint32_t be(int n) {
+        uint32_t v = 0;
+        for (int i = 0; i < n; ++i) v = v << 8 | byte();
+        return v;
+    }
+    uint32_t vlq() {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            uint32_t c = byte();
+            v = v << 7 | (c & 0x7F);
+            if (!(c & 0x80)) return v;
+        }
+        ok_ = false;
+        return 0;
+    }
+    bool tag(const char* t) {
+        for (int i = 0; i < 4; ++i)
+            if (byte() != uint8_t(t[i])) ok_ = false;
+        return ok_;
+    }
+
+private:
+    std::vector<uint8_t> b_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
 }  // namespace
+
+std::optional<double> midi_file_seconds(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    SmfReader r(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>()));
+    if (!r.tag("MThd")) return std::nullopt;
+    uint32_t header = r.be(4);
+    r.be(2);  // format
+    uint32_t tracks = r.be(2), division = r.be(2);
+    r.seek(8 + size_t(header));
+    if (!r.ok() || division == 0) return std::nullopt;
+
+    std::vector<std::pair<uint64_t, uint32_t>> tempos;  // tick, microseconds a quarter
+    uint64_t end_tick = 0;
+    for (uint32_t t = 0; t < tracks; ++t) {
+        if (!r.tag("MTrk")) return std::nullopt;
+        size_t stop = r.pos() + 4;
+        stop += r.be(4);
+        uint64_t tick = 0;
+        uint32_t running = 0;
+        while (r.ok() && r.pos() < stop) {
+            tick += r.vlq();
+            uint32_t status = r.byte();
+            if (status == 0xFF) {
+                uint32_t kind = r.byte(), len = r.vlq();
+                size_t data = r.pos();
+                if (kind == 0x51 && len == 3) tempos.emplace_back(tick, r.be(3));
+                r.seek(data + len);
+                if (kind == 0x2F) break;
+            } else if (status == 0xF0 || status == 0xF7) {
+                uint32_t len = r.vlq();
+                r.seek(r.pos() + len);
+            } else {
+                if (status < 0x80) {  // running status: this was the first data byte
+                    if (!running) return std::nullopt;
+                    r.seek(r.pos() - 1);
+                    status = running;
+                }
+                running = status;
+                uint32_t kind = status & 0xF0;
+                r.seek(r.pos() + (kind == 0xC0 || kind == 0xD0 ? 1 : 2));
+            }
+        }
+        if (!r.ok()) return std::nullopt;
+        end_tick = std::max(end_tick, tick);
+        r.seek(stop);
+    }
+    if (!r.ok()) return std::nullopt;
+
+    if (division & 0x8000) {  // SMPTE frames a second and ticks a frame
+        int fps = -int(int8_t(division >> 8));
+        int per_frame = int(division & 0xFF);
+        if (fps <= 0 || per_frame == 0) return std::nullopt;
+        return double(end_tick) / (fps * per_frame);
+    }
+    std::stable_sort(tempos.begin(), tempos.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    double seconds = 0;
+    uint64_t at = 0;
+    uint32_t tempo = 500000;  // 120 bpm until told otherwise
+    for (const auto& [tick, us] : tempos) {
+        if (tick >= end_tick) break;
+        seconds += double(tick - at) * tempo / 1e6 / division;
+        at = tick;
+        tempo = us;
+    }
+    seconds += double(end_tick - at) * tempo / 1e6 / division;
+    return seconds;
+}
 
 SdlWinmm::SdlWinmm(const std::string& soundfont) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
@@ -56,6 +168,11 @@ SdlWinmm::SdlWinmm(const std::string& soundfont) {
     if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) return;
     audio_open_ = true;
     Mix_AllocateChannels(1);
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&freq, &format, &channels);
+    bytes_per_second_ = uint64_t(freq) * uint64_t(channels) * (SDL_AUDIO_BITSIZE(format) / 8);
+    Mix_SetPostMix(&SdlWinmm::count_mixed, this);
     // FluidSynth reads the soundfont each time a piece is loaded, so it is set
     // once here; the environment variable covers builds that only look there.
     if (readable(soundfont)) {
@@ -67,6 +184,7 @@ SdlWinmm::SdlWinmm(const std::string& soundfont) {
 
 SdlWinmm::~SdlWinmm() {
     if (audio_open_) {
+        Mix_SetPostMix(nullptr, nullptr);
         Mix_HaltChannel(-1);
         if (effect_) Mix_FreeChunk(effect_);
         close_music();
@@ -95,6 +213,23 @@ int32_t SdlWinmm::sndPlaySoundA(const uint8_t* image, int32_t /*flags*/) {
     effect_ = next;
     if (Mix_PlayChannel(kEffectChannel, effect_, 0) < 0) return 0;
     return 1;
+}
+
+void SdlWinmm::count_mixed(void* self, Uint8*, int len) {
+    static_cast<SdlWinmm*>(self)->mixed_bytes_ += uint64_t(len);
+}
+
+int32_t SdlWinmm::start_music() {
+    // Counting from just after the start is late by a buffer at most.
+    int r = Mix_PlayMusic(music_, 1);
+    mixed_bytes_ = 0;
+    return r == 0 ? 0 : mci_error::kHardware;
+}
+
+bool SdlWinmm::music_playing() const {
+    if (!Mix_PlayingMusic()) return false;
+    return !piece_seconds_ || bytes_per_second_ == 0 ||
+           double(mixed_bytes_.load()) / double(bytes_per_second_) < *piece_seconds_;
 }
 
 void SdlWinmm::close_music() {
@@ -126,6 +261,7 @@ int32_t SdlWinmm::mci_open(const std::string& path, const std::string& alias) {
     Mix_Music* m = Mix_LoadMUS(path.c_str());
     if (!m) return mci_error::kInvalidFile;
     music_ = m;
+    piece_seconds_ = midi_file_seconds(path);
     alias_ = alias;
     // Kept in lower case: aliases, like keywords, match in any case.
     for (char& c : alias_) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -152,17 +288,17 @@ int32_t SdlWinmm::mciSendStringA(const std::string& command, char* reply, int32_
     if (is(verb, "play")) {
         if (w.size() == 2) {
             // Already playing: MCI carries on without a restart.
-            if (Mix_PlayingMusic()) return 0;
+            if (music_playing()) return 0;
         } else if (w.size() == 4 && is(w[2], "from")) {
             if (w[3] != "0") return mci_error::kOutOfRange;
         } else {
             return mci_error::kUnrecognizedCommand;
         }
-        return Mix_PlayMusic(music_, 1) == 0 ? 0 : mci_error::kHardware;
+        return start_music();
     }
     if (is(verb, "status")) {
         if (w.size() != 3 || !is(w[2], "mode")) return mci_error::kUnrecognizedCommand;
-        return reply_text(Mix_PlayingMusic() ? "playing" : "stopped", reply, length);
+        return reply_text(music_playing() ? "playing" : "stopped", reply, length);
     }
     if (w.size() != 2) return mci_error::kUnrecognizedCommand;
     if (is(verb, "stop")) {

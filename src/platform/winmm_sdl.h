@@ -5,10 +5,16 @@
 
 #include <SDL_mixer.h>
 
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "sound/winmm.h"
+
+// The playing time of a Standard MIDI File up to its last end of track,
+// following its tempo changes; none if the file cannot be read as one.
+std::optional<double> midi_file_seconds(const std::string& path);
 
 // MCI error codes the interpreter answers with.
 namespace mci_error {
@@ -48,6 +54,9 @@ private:
     int32_t mci_open(const std::string& path, const std::string& alias);
     int32_t reply_text(const char* text, char* reply, int32_t length);
     void close_music();
+    int32_t start_music();
+    bool music_playing() const;
+    static void count_mixed(void* self, Uint8* stream, int len);
 
     bool sdl_audio_ = false;   // our share of the SDL audio subsystem
     bool audio_open_ = false;  // Mix_OpenAudio succeeded
@@ -55,4 +64,9 @@ private:
     Mix_Chunk* effect_ = nullptr;
     Mix_Music* music_ = nullptr;
     std::string alias_;  // empty while no device is open
+    // FluidSynth keeps a piece "playing" for seconds after its last event, so
+    // the end is judged from the file's own length against the audio played.
+    std::optional<double> piece_seconds_;
+    std::atomic<uint64_t> mixed_bytes_{0};
+    uint64_t bytes_per_second_ = 0;
 };

@@ -66,6 +66,18 @@ struct GameFixture {
     ui::App app{clock, random, "/opt/patapata"};
     Game g{app, winmm};
 
+    // Both sounds loaded, as from the program's folder.
+    GameFixture() {
+        g.snd.snd_oki = std::vector<uint8_t>{'o', 0};
+        g.snd.snd_kae = std::vector<uint8_t>{'k', 0};
+    }
+    // How many times a sound was started.
+    size_t played(const std::optional<std::vector<uint8_t>>& snd) const {
+        size_t n = 0;
+        for (const auto& s : winmm.sounds) n += s.image == snd->data() && s.flags == 5;
+        return n;
+    }
+
     Hensu& h() { return g.hensu; }
     MainForm& f() { return g.main_f(); }
     TitleForm& t() { return g.title_f; }

@@ -10,9 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <SDL.h>
 
 #include "platform/winmm_sdl.h"
 
@@ -55,26 +58,36 @@ std::vector<uint8_t> tone_wav(double seconds, double hz) {
     return v;
 }
 
-// A format 0 MIDI file holding one note of `ms` milliseconds at 120 bpm.
-std::vector<uint8_t> short_midi(int ms) {
-    const int ticks = ms * 480 / 500;  // 480 ticks a quarter, 500 ms a quarter
-    std::vector<uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo
-                                  0x00, 0xC0, 12,                            // marimba
-                                  0x00, 0x90, 72, 100};
-    std::vector<uint8_t> delta;
-    for (int t = ticks; ; t >>= 7) {
-        delta.insert(delta.begin(), uint8_t((t & 0x7F) | (delta.empty() ? 0 : 0x80)));
-        if (t < 0x80) break;
-    }
-    track.insert(track.end(), delta.begin(), delta.end());
-    for (uint8_t b : {0x80, 72, 0, 0x00, 0xFF, 0x2F, 0x00}) track.push_back(b);
+std::vector<uint8_t> vlq(uint32_t t) {
+    std::vector<uint8_t> v = {uint8_t(t & 0x7F)};
+    while (t >>= 7) v.insert(v.begin(), uint8_t(0x80 | (t & 0x7F)));
+    return v;
+}
 
-    std::vector<uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-                              'M', 'T', 'r', 'k'};
-    uint32_t n = uint32_t(track.size());
-    for (int shift = 24; shift >= 0; shift -= 8) f.push_back(uint8_t(n >> shift));
-    f.insert(f.end(), track.begin(), track.end());
+// A MIDI file of the given tracks (raw event bytes, end of track appended).
+std::vector<uint8_t> smf(const std::vector<std::vector<uint8_t>>& tracks, uint16_t division) {
+    std::vector<uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, uint8_t(tracks.size() > 1),
+                              0, uint8_t(tracks.size()), uint8_t(division >> 8),
+                              uint8_t(division)};
+    for (auto track : tracks) {
+        for (uint8_t b : {0x00, 0xFF, 0x2F, 0x00}) track.push_back(b);
+        for (char c : std::string("MTrk")) f.push_back(uint8_t(c));
+        for (int shift = 24; shift >= 0; shift -= 8) f.push_back(uint8_t(track.size() >> shift));
+        f.insert(f.end(), track.begin(), track.end());
+    }
     return f;
+}
+
+std::vector<uint8_t> cat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// One marimba note of `ms` milliseconds at 120 bpm, 480 ticks a quarter.
+std::vector<uint8_t> short_midi(int ms) {
+    auto track = cat({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xC0, 12, 0x00, 0x90, 72, 100},
+                     cat(vlq(uint32_t(ms * 480 / 500)), {0x80, 72, 0}));
+    return smf({track}, 480);
 }
 
 std::string temp_file(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -91,6 +104,53 @@ std::string status(SdlWinmm& w, int32_t* code = nullptr) {
     int32_t r = w.mciSendStringA("status bgm mode", reply, 255, 0);
     if (code) *code = r;
     return reply;
+}
+
+struct LengthCase {
+    const char* what;
+    std::vector<uint8_t> file;
+    std::optional<double> seconds;
+};
+
+TEST(MidiFileSeconds, FollowsTempoChangesAndTheLongestTrack) {
+    const std::vector<uint8_t> two_notes = {0x00, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0};
+    const std::vector<uint8_t> whole = short_midi(300);
+    const std::vector<LengthCase> cases = {
+        {"one note, 120 bpm", short_midi(300), 0.3},
+        {"no tempo at all means 120 bpm", smf({two_notes}, 480), 0.5},
+        // 480 ticks at 120 bpm, then the tempo halves for 480 more.
+        {"tempo change", smf({cat({0x00, 0x90, 60, 100, 0x83, 0x60, 0xFF, 0x51, 3, 0x0F, 0x42,
+                                   0x40},
+                                  {0x83, 0x60, 0x80, 60, 0})},
+                             480),
+         1.5},
+        // Running status: the second note-off carries no status byte.
+        {"running status", smf({{0x00, 0x90, 60, 100, 0x00, 64, 100, 0x83, 0x60, 0x80, 60, 0,
+                                 0x83, 0x60, 64, 0}},
+                               480),
+         1.0},
+        {"format 1, tempo track and a longer note track",
+         smf({{0x00, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90}, {0x00, 0x90, 60, 100, 0x87, 0x40, 0x80,
+                                                        60, 0}},
+             480),
+         0.5},
+        {"sysex skipped", smf({cat({0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7}, two_notes)}, 480), 0.5},
+        {"SMPTE: 25 frames of 40 ticks", smf({two_notes}, 0xE728), 0.48},
+        {"not a MIDI file", tone_wav(0.1, 440), std::nullopt},
+        {"cut short", std::vector<uint8_t>(whole.begin(), whole.end() - 6),
+         std::nullopt},
+    };
+    for (const LengthCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = temp_file("len.mid", c.file);
+        auto got = midi_file_seconds(path);
+        ASSERT_EQ(got.has_value(), c.seconds.has_value());
+        if (c.seconds) {
+            EXPECT_NEAR(*got, *c.seconds, 1e-9);
+        }
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(midi_file_seconds("/nonexistent/x.mid"), std::nullopt);
 }
 
 TEST(SdlWinmmEffects, ASoundPlaysFromMemoryAndTheNextCutsItOff) {
@@ -168,13 +228,17 @@ protected:
 
     // Real time, since the piece really plays; bounded well below a second
     // past the piece's own length.
-    bool wait_until_stopped() {
-        auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    // Seconds until the status reads "stopped", or none within the cap.
+    std::optional<double> seconds_until_stopped() {
+        auto start = std::chrono::steady_clock::now();
+        auto give_up = start + std::chrono::milliseconds(1500);
         while (std::chrono::steady_clock::now() < give_up) {
-            if (status(w_) == "stopped") return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (status(w_) == "stopped")
+                return std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                    .count();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return false;
+        return std::nullopt;
     }
 
     SdlWinmm w_;
@@ -187,7 +251,11 @@ TEST_F(SdlWinmmMusic, PlaysToItsEndThenReadsStopped) {
     int32_t code = -1;
     EXPECT_EQ(status(w_, &code), "playing");
     EXPECT_EQ(code, 0);
-    EXPECT_TRUE(wait_until_stopped());
+    // At the piece's own end, not when FluidSynth lets the last note ring out.
+    auto took = seconds_until_stopped();
+    ASSERT_TRUE(took.has_value());
+    EXPECT_GT(*took, 0.2);
+    EXPECT_LT(*took, 0.8);
 
     // The watcher's restart.
     ASSERT_EQ(w_.mciSendStringA("play bgm from 0", nullptr, 0, 0), 0);
@@ -234,6 +302,8 @@ TEST(SdlWinmmSilent, WithoutASoundfontMusicFailsQuietly) {
 }
 
 TEST(SdlWinmmSilent, WithoutAnAudioDeviceEveryCallFails) {
+    if (SDL_WasInit(SDL_INIT_AUDIO))
+        GTEST_SKIP() << "audio already opened elsewhere in this process";
     setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
     {
         SdlWinmm w;

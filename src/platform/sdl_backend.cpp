@@ -1,0 +1,510 @@
+#include "platform/sdl_backend.h"
+
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr const char* kFontFamily = "IPAPGothic";
+constexpr uint32_t kFormColor = 0xF0F0F0;   // what shows where a form has no picture
+constexpr uint32_t kGridColor = 0x404040;   // the flat border of a cell
+
+// FNV-1a over everything a window shows: a changed hash means a redraw.
+struct Hasher {
+    uint64_t h = 1469598103934665603ull;
+    void bytes(const void* p, size_t n) {
+        auto* b = static_cast<const unsigned char*>(p);
+        for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+    }
+    template <class T>
+    void add(const T& v) {
+        bytes(&v, sizeof v);
+    }
+    void add(const std::string& s) {
+        add(s.size());
+        bytes(s.data(), s.size());
+    }
+};
+
+uint64_t hash_form(const ui::Form& f) {
+    Hasher h;
+    h.add(f.background.name);
+    for (const ui::Control* c : f.all_controls) {
+        bool shown = c->shown();
+        h.add(shown);
+        if (!shown) continue;
+        h.add(c->kind);
+        h.add(c->abs_left());
+        h.add(c->abs_top());
+        h.add(c->width);
+        h.add(c->height);
+        h.add(c->picture.name);
+        h.add(c->flat_border);
+        if (c->kind == ui::Kind::Label) {
+            h.add(c->caption);
+            h.add(c->font_pt);
+            h.add(c->bold);
+            h.add(c->fore_color);
+            h.add(c->align);
+            h.add(c->autosize);
+        }
+        h.add(c->back_color.has_value());
+        h.add(c->back_color.value_or(0));
+        h.add(c->border_color);
+        h.add(c->border_width);
+        h.add(c->shape);
+    }
+    return h.h;
+}
+
+Uint32 map(SDL_Surface* s, uint32_t rgb) {
+    return SDL_MapRGB(s->format, Uint8(rgb >> 16), Uint8(rgb >> 8), Uint8(rgb));
+}
+
+void fill(SDL_Surface* s, int x, int y, int w, int h, uint32_t rgb) {
+    if (w <= 0 || h <= 0) return;
+    SDL_Rect r{x, y, w, h};
+    SDL_FillRect(s, &r, map(s, rgb));  // clipped to the surface's clip rectangle
+}
+
+// A rectangle from the model's fractional position: each edge to the nearest pixel.
+SDL_Rect rect_of(const ui::Control& c) {
+    const double l = c.abs_left(), t = c.abs_top();
+    const int x0 = int(std::lround(l)), y0 = int(std::lround(t));
+    const int x1 = int(std::lround(l + c.width)), y1 = int(std::lround(t + c.height));
+    return SDL_Rect{x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
+bool clip_to(SDL_Surface* dst, const SDL_Rect& a, const SDL_Rect& b, SDL_Rect* out) {
+    if (!SDL_IntersectRect(&a, &b, out)) return false;
+    SDL_SetClipRect(dst, out);
+    return true;
+}
+
+void blit(SDL_Surface* src, SDL_Surface* dst, int x, int y) {
+    SDL_Rect at{x, y, src->w, src->h};
+    SDL_BlitSurface(src, nullptr, dst, &at);
+}
+
+// A filled ellipse inside r, with a ring of border_width in border colour.
+void draw_ellipse(SDL_Surface* dst, const SDL_Rect& r, const std::optional<uint32_t>& fill_rgb,
+                  uint32_t border_rgb, int border_width) {
+    const double cx = r.x + r.w / 2.0, cy = r.y + r.h / 2.0;
+    const double rx = r.w / 2.0, ry = r.h / 2.0;
+    const double irx = rx - border_width, iry = ry - border_width;
+    auto half = [](double radius_x, double radius_y, double dy) {
+        if (radius_x <= 0 || radius_y <= 0 || std::fabs(dy) >= radius_y) return -1.0;
+        return radius_x * std::sqrt(1.0 - (dy / radius_y) * (dy / radius_y));
+    };
+    for (int y = r.y; y < r.y + r.h; ++y) {
+        const double dy = y + 0.5 - cy;
+        const double outer = half(rx, ry, dy);
+        if (outer < 0) continue;
+        const int o0 = int(std::lround(cx - outer)), o1 = int(std::lround(cx + outer));
+        const double inner = border_width > 0 ? half(irx, iry, dy) : outer;
+        if (inner < 0) {
+            if (border_width > 0) fill(dst, o0, y, o1 - o0, 1, border_rgb);
+            continue;
+        }
+        const int i0 = int(std::lround(cx - inner)), i1 = int(std::lround(cx + inner));
+        if (fill_rgb) fill(dst, i0, y, i1 - i0, 1, *fill_rgb);
+        if (border_width > 0) {
+            fill(dst, o0, y, i0 - o0, 1, border_rgb);
+            fill(dst, i1, y, o1 - i1, 1, border_rgb);
+        }
+    }
+}
+
+void draw_border(SDL_Surface* dst, const SDL_Rect& r, uint32_t rgb, int width) {
+    const int w = std::min({width, r.w / 2 + 1, r.h / 2 + 1});
+    fill(dst, r.x, r.y, r.w, w, rgb);
+    fill(dst, r.x, r.y + r.h - w, r.w, w, rgb);
+    fill(dst, r.x, r.y, w, r.h, rgb);
+    fill(dst, r.x + r.w - w, r.y, w, r.h, rgb);
+}
+
+}  // namespace
+
+SdlBackend::SdlBackend(ui::App& app, std::string picture_folder)
+    : app_(app), folder_(std::move(picture_folder)), text_(std::make_unique<TextRenderer>()) {}
+
+SdlBackend::~SdlBackend() {
+    dialog_.reset();
+    for (auto& [form, w] : windows_)
+        if (w.sdl) SDL_DestroyWindow(w.sdl);
+    if (video_) SDL_SetCursor(SDL_GetDefaultCursor());
+    for (auto& [name, c] : cursors_) SDL_FreeCursor(c);
+    if (arrow_) SDL_FreeCursor(arrow_);
+    for (auto& [name, s] : pictures_) SDL_FreeSurface(s);
+    text_.reset();
+    if (ttf_) TTF_Quit();
+    if (img_) IMG_Quit();
+    if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlBackend::init(std::string& error) {
+    // The game decides what closing a window means; a click that brings a
+    // window to the front is a click on it as well.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("cannot open the display: ") + SDL_GetError();
+        return false;
+    }
+    video_ = true;
+    SDL_Window* trial = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+    if (!trial) {
+        error = std::string("cannot open the display: ") + SDL_GetError();
+        return false;
+    }
+    SDL_DestroyWindow(trial);
+    if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) {
+        error = std::string("cannot read PNG pictures: ") + IMG_GetError();
+        return false;
+    }
+    img_ = true;
+    if (TTF_Init() != 0) {
+        error = std::string("cannot start SDL_ttf: ") + TTF_GetError();
+        return false;
+    }
+    ttf_ = true;
+    if (!text_->open(kFontFamily, error)) return false;
+    arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+    return true;
+}
+
+bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::string& error) {
+    for (const std::string& name : names) {
+        if (pictures_.count(name)) continue;
+        const std::string path = folder_ + "/" + name + ".png";
+        SDL_Surface* raw = IMG_Load(path.c_str());
+        SDL_Surface* s = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
+        if (raw) SDL_FreeSurface(raw);
+        if (!s) {
+            error = "missing picture: " + path;
+            return false;
+        }
+        SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
+        pictures_[name] = s;
+    }
+    return true;
+}
+
+SDL_Surface* SdlBackend::picture(const std::string& name) {
+    if (name.empty()) return nullptr;
+    if (auto it = pictures_.find(name); it != pictures_.end()) return it->second;
+    if (failed_.count(name)) return nullptr;
+    // A name the layouts don't mention, set at run time: load it on first use.
+    std::string error;
+    if (!load_pictures({name}, error)) {
+        failed_[name] = true;
+        std::fprintf(stderr, "patapata: %s\n", error.c_str());
+        return nullptr;
+    }
+    return pictures_[name];
+}
+
+SdlBackend::Window* SdlBackend::window_for(const ui::Form& form) {
+    auto it = windows_.find(&form);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+SDL_Window* SdlBackend::window_of(const ui::Form& form) const {
+    auto it = windows_.find(&form);
+    return it == windows_.end() ? nullptr : it->second.sdl;
+}
+
+int SdlBackend::frames_drawn(const ui::Form& form) const {
+    auto it = windows_.find(&form);
+    return it == windows_.end() ? 0 : it->second.frames;
+}
+
+ui::Form* SdlBackend::form_of(uint32_t window_id) const {
+    for (const auto& [form, w] : windows_)
+        if (w.sdl && w.id == window_id) return const_cast<ui::Form*>(form);
+    return nullptr;
+}
+
+void SdlBackend::step(int max_wait_ms) {
+    if (app_.ended()) return;
+    // Forms may have been shown or changed since the last step (start-up, tests).
+    sync_windows();
+    sync_message_box();
+    redraw_changed();
+
+    int wait = max_wait_ms;
+    if (auto due = app_.next_due()) {
+        const int64_t until = std::max<int64_t>(0, *due - app_.now());
+        if (wait < 0 || until < wait) wait = int(std::min<int64_t>(until, 1 << 30));
+    }
+    SDL_Event e;
+    const bool got = wait < 0 ? SDL_WaitEvent(&e) == 1 : SDL_WaitEventTimeout(&e, wait) == 1;
+    if (got) {
+        handle(e);
+        while (!app_.ended() && SDL_PollEvent(&e)) handle(e);
+    }
+    if (!app_.ended()) app_.run_due();
+    if (app_.ended()) return;
+
+    sync_windows();
+    sync_message_box();
+    redraw_changed();
+    update_cursor();
+}
+
+void SdlBackend::run() {
+    while (!app_.ended()) step(-1);
+}
+
+void SdlBackend::handle(const SDL_Event& e) {
+    auto dismiss_if = [this](const SDL_Event& ev) {
+        if (dialog_ && dialog_->handle(ev)) {
+            dialog_.reset();
+            app_.close_message_box();
+        }
+    };
+    switch (e.type) {
+    case SDL_QUIT:  // a signal: end as the game would
+        app_.end();
+        break;
+    case SDL_WINDOWEVENT: {
+        if (dialog_ && e.window.windowID == dialog_->window_id()) {
+            dismiss_if(e);
+            break;
+        }
+        ui::Form* form = form_of(e.window.windowID);
+        if (!form) break;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+            // The box is modal: its windows can't be closed under it.
+            if (!app_.message_box()) form->close();
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            window_for(*form)->exposed = true;
+        }
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (dialog_ && e.button.windowID == dialog_->window_id()) {
+            dismiss_if(e);
+            break;
+        }
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        ui::Form* form = form_of(e.button.windowID);
+        if (!form) break;
+        if (e.type == SDL_MOUSEBUTTONDOWN) {
+            pressed_window_ = e.button.windowID;
+            if (dialog_) SDL_RaiseWindow(dialog_->window());
+            app_.mouse_down(*form, e.button.x, e.button.y);
+        } else {
+            const bool same = pressed_window_ == e.button.windowID;
+            pressed_window_ = 0;
+            if (same) app_.click(*form, e.button.x, e.button.y);
+        }
+        break;
+    }
+    case SDL_KEYDOWN:
+        // The box holds the keyboard wherever the focus has stayed.
+        dismiss_if(e);
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlBackend::sync_windows() {
+    for (ui::Form* form : app_.forms()) {
+        Window* w = window_for(*form);
+        if (form->visible()) {
+            if (!w) {
+                w = &windows_[form];
+                w->sdl = SDL_CreateWindow(form->caption.c_str(), SDL_WINDOWPOS_CENTERED,
+                                          SDL_WINDOWPOS_CENTERED, std::max(1, form->client_width),
+                                          std::max(1, form->client_height), SDL_WINDOW_HIDDEN);
+                if (!w->sdl) {
+                    if (!warned_no_window_)
+                        std::fprintf(stderr, "patapata: cannot open a window: %s\n", SDL_GetError());
+                    warned_no_window_ = true;
+                    continue;
+                }
+                w->id = SDL_GetWindowID(w->sdl);
+                w->caption = form->caption;
+            }
+            if (!w->sdl) continue;
+            if (w->caption != form->caption) {
+                w->caption = form->caption;
+                SDL_SetWindowTitle(w->sdl, w->caption.c_str());
+            }
+            if (w->icon != form->icon.name) {
+                w->icon = form->icon.name;
+                if (SDL_Surface* s = picture(w->icon)) SDL_SetWindowIcon(w->sdl, s);
+            }
+            if (!w->shown) {
+                SDL_ShowWindow(w->sdl);
+                w->shown = true;
+                w->exposed = true;
+            }
+        } else if (w && w->sdl && w->shown) {
+            SDL_HideWindow(w->sdl);
+            w->shown = false;
+        }
+    }
+}
+
+void SdlBackend::sync_message_box() {
+    const auto& box = app_.message_box();
+    if (dialog_ && (!box || box->text != dialog_->box().text || box->title != dialog_->box().title ||
+                    box->style != dialog_->box().style))
+        dialog_.reset();
+    if (!box || dialog_) return;
+    SDL_Window* parent = nullptr;
+    for (ui::Form* form : app_.forms()) {
+        Window* w = window_for(*form);
+        if (form->visible() && w && w->sdl) {
+            parent = w->sdl;
+            break;
+        }
+    }
+    dialog_ = std::make_unique<MessageDialog>(*text_, *box, parent);
+    if (!dialog_->window()) {
+        // Nobody could ever answer a box that can't be shown.
+        std::fprintf(stderr, "patapata: cannot open the message box: %s\n", SDL_GetError());
+        dialog_.reset();
+        app_.close_message_box();
+    }
+}
+
+void SdlBackend::redraw_changed() {
+    for (auto& [form, w] : windows_) {
+        if (!w.sdl || !w.shown) continue;
+        const uint64_t h = hash_form(*form);
+        if (h == w.drawn_hash && !w.exposed && w.frames > 0) continue;
+        SDL_Surface* dst = SDL_GetWindowSurface(w.sdl);
+        if (!dst) continue;
+        draw(*form, dst);
+        SDL_UpdateWindowSurface(w.sdl);
+        w.drawn_hash = h;
+        w.exposed = false;
+        ++w.frames;
+    }
+    if (dialog_) dialog_->draw();
+}
+
+void SdlBackend::draw(const ui::Form& form, SDL_Surface* dst) {
+    const SDL_Rect all{0, 0, form.client_width, form.client_height};
+    SDL_SetClipRect(dst, &all);
+    fill(dst, 0, 0, all.w, all.h, kFormColor);
+    if (SDL_Surface* bg = picture(form.background.name)) blit(bg, dst, 0, 0);
+    draw_list(form.controls, dst, all);
+    SDL_SetClipRect(dst, nullptr);
+}
+
+// Back to front: the lists run front to back, and a frame's children lie in
+// front of the frame.
+void SdlBackend::draw_list(const std::vector<ui::Control*>& list, SDL_Surface* dst, const SDL_Rect& clip) {
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const ui::Control& c = **it;
+        if (!c.visible) continue;
+        draw_control(c, dst, clip);
+        if (!c.children.empty()) {
+            SDL_Rect inner;
+            const SDL_Rect r = rect_of(c);
+            if (SDL_IntersectRect(&clip, &r, &inner)) draw_list(c.children, dst, inner);
+        }
+    }
+}
+
+void SdlBackend::draw_control(const ui::Control& c, SDL_Surface* dst, const SDL_Rect& clip) {
+    const SDL_Rect r = rect_of(c);
+    SDL_Rect in;
+    switch (c.kind) {
+    case ui::Kind::Picture:
+        if (!clip_to(dst, clip, r, &in)) return;
+        if (SDL_Surface* s = picture(c.picture.name)) blit(s, dst, r.x, r.y);
+        if (c.flat_border) draw_border(dst, r, kGridColor, 1);
+        break;
+    case ui::Kind::Frame:
+        if (c.back_color && clip_to(dst, clip, r, &in)) fill(dst, r.x, r.y, r.w, r.h, *c.back_color);
+        break;
+    case ui::Kind::Shape:
+        if (!clip_to(dst, clip, r, &in)) return;
+        if (c.shape == ui::ShapeKind::Circle) {
+            draw_ellipse(dst, r, c.back_color, c.border_color, c.border_width);
+        } else {
+            if (c.back_color) fill(dst, r.x, r.y, r.w, r.h, *c.back_color);
+            if (c.border_width > 0) draw_border(dst, r, c.border_color, c.border_width);
+        }
+        break;
+    case ui::Kind::Label: {
+        if (c.back_color && clip_to(dst, clip, r, &in)) fill(dst, r.x, r.y, r.w, r.h, *c.back_color);
+        if (c.caption.empty()) return;
+        // An autosized label grows to its text: only its container clips it.
+        if (c.autosize) {
+            SDL_SetClipRect(dst, &clip);
+        } else if (!clip_to(dst, clip, r, &in)) {
+            return;
+        }
+        const int px = int(std::lround(c.font_pt * 96.0 / 72.0));
+        const int line_h = text_->line_height(px, c.bold);
+        int y = r.y;
+        for (const std::string& line : text_->lines(c.caption, px, c.bold, c.autosize ? 0 : r.w)) {
+            if (SDL_Surface* t = text_->render(line, px, c.bold, c.fore_color)) {
+                const int x = c.align == ui::Align::Center && !c.autosize ? r.x + (r.w - t->w) / 2 : r.x;
+                blit(t, dst, x, y);
+            }
+            y += line_h;
+        }
+        break;
+    }
+    }
+}
+
+bool SdlBackend::save_screenshot(const ui::Form& form, const std::string& png_path) {
+    Window* w = window_for(form);
+    if (!w || !w->sdl) return false;
+    redraw_changed();
+    SDL_Surface* s = SDL_GetWindowSurface(w->sdl);
+    return s && IMG_SavePNG(s, png_path.c_str()) == 0;
+}
+
+SDL_Cursor* SdlBackend::cursor_for(const std::string& icon) {
+    if (auto it = cursors_.find(icon); it != cursors_.end()) return it->second;
+    SDL_Surface* s = picture(icon);
+    SDL_Cursor* c = s ? SDL_CreateColorCursor(s, s->w / 2, s->h / 2) : nullptr;
+    cursors_[icon] = c;
+    return c;
+}
+
+void SdlBackend::update_cursor() {
+    std::string name;
+    if (SDL_Window* focus = SDL_GetMouseFocus(); focus && !app_.message_box()) {
+        ui::Form* form = form_of(SDL_GetWindowID(focus));
+        if (form && form->visible()) {
+            int x = 0, y = 0;
+            SDL_GetMouseState(&x, &y);
+            // Mode 0 leaves the choice to the container.
+            for (const ui::Control* c = form->hit_visible(x, y); c; c = c->container) {
+                if (c->mouse_pointer == ui::kPointerCustom && !c->mouse_icon.empty()) {
+                    name = c->mouse_icon.name;
+                    break;
+                }
+            }
+        }
+    }
+    SDL_Cursor* cursor = name.empty() ? arrow_ : cursor_for(name);
+    if (!cursor) {
+        name.clear();
+        cursor = arrow_;
+    }
+    if (cursor_set_ && name == cursor_name_) return;
+    if (cursor) SDL_SetCursor(cursor);
+    cursor_name_ = name;
+    cursor_set_ = true;
+}
+
+}  // namespace platform
