@@ -158,6 +158,16 @@ bool SdlBackend::init(std::string& error) {
         return false;
     }
     video_ = true;
+    // With no display SDL settles for drawing into memory; nobody would see
+    // the game, so that counts as no display unless it was asked for.
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
+        const char* display = SDL_getenv("DISPLAY");
+        error = std::string("cannot open the display: ") +
+                (display && *display ? std::string("no X server at ") + display : "DISPLAY is not set");
+        return false;
+    }
     SDL_Window* trial = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
     if (!trial) {
         error = std::string("cannot open the display: ") + SDL_GetError();
