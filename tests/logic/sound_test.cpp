@@ -118,7 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
         WatchCase{"playing", "0", {}, true, "0"},
         WatchCase{"", "1", {}, true, "1"},
         WatchCase{"Stopped", "1", {}, true, "1"},
-        WatchCase{"stoppe", "1", {}, true, "1"}));
+        WatchCase{"stoppe", "1", {}, true, "1"}),
+    // Named by position: the cases hold pointers, which differ from run to run.
+    [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(SoundTest, AStaleStoppedReplyDoesNotCountAfterAnEmptyOne) {
     w.status_reply = "stopped";
@@ -166,7 +168,9 @@ INSTANTIATE_TEST_SUITE_P(Stones, MusicSpeedTest,
                                            SpeedCase{0, 55, 0, true},
                                            SpeedCase{40, 24, 0, true},
                                            SpeedCase{30, 25, 1, false},
-                                           SpeedCase{10, 5, 0, false}));
+                                           SpeedCase{10, 5, 0, false}),
+    // Named by position: the cases hold pointers, which differ from run to run.
+    [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(SoundTest, FastPieceStartsOnlyOncePerGame) {
     Hensu h;
@@ -231,7 +235,9 @@ TEST_P(SoundLoadTest, ReadsEachFileWholeWithATrailingZero) {
 
 INSTANTIATE_TEST_SUITE_P(Files, SoundLoadTest,
                          ::testing::Values(LoadCase{true, true}, LoadCase{true, false},
-                                           LoadCase{false, true}, LoadCase{false, false}));
+                                           LoadCase{false, true}, LoadCase{false, false}),
+    // Named by position: the cases hold pointers, which differ from run to run.
+    [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(SoundTest, PlaySoundPassesTheImageAsynchronouslyFromMemory) {
     s.snd_oki = std::vector<uint8_t>{'R', 'I', 'F', 'F', 0};

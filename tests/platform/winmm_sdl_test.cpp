@@ -212,7 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCommand{"", mci_error::kUnrecognizedCommand},
                       BadCommand{"open \"/tmp/x.mid alias bgm", mci_error::kUnrecognizedCommand},
                       BadCommand{"open \"/nonexistent/bg_main.mid\" alias bgm",
-                                 mci_error::kFileNotFound}));
+                                 mci_error::kFileNotFound}),
+    // Named by position: the cases hold pointers, which differ from run to run.
+    [](const auto& info) { return std::to_string(info.index); });
 
 class SdlWinmmMusic : public ::testing::Test {
 protected:
