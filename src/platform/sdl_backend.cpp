@@ -153,6 +153,10 @@ bool SdlBackend::init(std::string& error) {
     // window to the front is a click on it as well.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Two small windows redrawn a few times a second need no GPU: left to
+    // itself SDL routes window surfaces through OpenGL, which on a machine
+    // without a GPU costs a software rasteriser's threads and ~80 MB.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("cannot open the display: ") + SDL_GetError();
         return false;
