@@ -3,9 +3,11 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace platform {
 
@@ -194,20 +196,39 @@ bool SdlBackend::init(std::string& error) {
 }
 
 bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::string& error) {
-    for (const std::string& name : names) {
-        if (pictures_.count(name)) continue;
-        const std::string path = folder_ + "/" + name + ".png";
-        SDL_Surface* raw = IMG_Load(path.c_str());
-        SDL_Surface* s = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
-        if (raw) SDL_FreeSurface(raw);
-        if (!s) {
-            error = "missing picture: " + path;
-            return false;
+    std::vector<std::string> todo;
+    for (const std::string& name : names)
+        if (!pictures_.count(name) && std::find(todo.begin(), todo.end(), name) == todo.end())
+            todo.push_back(name);
+    // Decoding is most of the time before the first window shows, and each
+    // picture stands alone: share them out over the cores.
+    std::vector<SDL_Surface*> decoded(todo.size(), nullptr);
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i; (i = next++) < todo.size();) {
+            const std::string path = folder_ + "/" + todo[i] + ".png";
+            SDL_Surface* raw = IMG_Load(path.c_str());
+            decoded[i] = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
+            if (raw) SDL_FreeSurface(raw);
         }
-        SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
-        pictures_[name] = s;
+    };
+    const size_t threads = std::min<size_t>(todo.size(), std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> workers;
+    for (size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+    work();
+    for (std::thread& t : workers) t.join();
+
+    bool ok = true;
+    for (size_t i = 0; i < todo.size(); ++i) {
+        if (!decoded[i]) {
+            if (ok) error = "missing picture: " + folder_ + "/" + todo[i] + ".png";
+            ok = false;
+            continue;
+        }
+        SDL_SetSurfaceBlendMode(decoded[i], SDL_BLENDMODE_BLEND);
+        pictures_[todo[i]] = decoded[i];
     }
-    return true;
+    return ok;
 }
 
 SDL_Surface* SdlBackend::picture(const std::string& name) {

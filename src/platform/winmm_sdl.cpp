@@ -186,14 +186,42 @@ SdlWinmm::SdlWinmm(const std::string& soundfont) {
 }
 
 SdlWinmm::~SdlWinmm() {
+    finish_preload();
     if (audio_open_) {
         Mix_SetPostMix(nullptr, nullptr);
         Mix_HaltChannel(-1);
         if (effect_) Mix_FreeChunk(effect_);
         close_music();
+        for (auto& [path, piece] : pieces_) Mix_FreeMusic(piece.music);
         Mix_CloseAudio();
     }
     if (sdl_audio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+std::optional<SdlWinmm::Stamp> SdlWinmm::stamp_of(const std::string& path) {
+    std::error_code e1, e2;
+    Stamp s{std::filesystem::last_write_time(path, e1), std::filesystem::file_size(path, e2)};
+    if (e1 || e2) return std::nullopt;
+    return s;
+}
+
+std::optional<SdlWinmm::Piece> SdlWinmm::load_piece(const std::string& path) {
+    auto stamp = stamp_of(path);
+    Mix_Music* music = stamp ? Mix_LoadMUS(path.c_str()) : nullptr;
+    if (!music) return std::nullopt;
+    return Piece{music, *stamp};
+}
+
+void SdlWinmm::preload(const std::string& path) {
+    finish_preload();
+    if (!audio_open_ || !have_soundfont_ || pieces_.count(path)) return;
+    preloader_ = std::thread([this, path] {
+        if (auto piece = load_piece(path)) pieces_[path] = *piece;
+    });
+}
+
+void SdlWinmm::finish_preload() {
+    if (preloader_.joinable()) preloader_.join();
 }
 
 bool SdlWinmm::effect_playing() const {
@@ -201,6 +229,7 @@ bool SdlWinmm::effect_playing() const {
 }
 
 int32_t SdlWinmm::sndPlaySoundA(const uint8_t* image, int32_t /*flags*/) {
+    finish_preload();
     if (!audio_open_ || !image) return 0;
     // Only a pointer comes in: the RIFF header tells how long the image is.
     if (std::memcmp(image, "RIFF", 4) != 0) return 0;
@@ -238,7 +267,6 @@ bool SdlWinmm::music_playing() const {
 void SdlWinmm::close_music() {
     if (music_) {
         Mix_HaltMusic();
-        Mix_FreeMusic(music_);
         music_ = nullptr;
     }
     alias_.clear();
@@ -261,9 +289,18 @@ int32_t SdlWinmm::mci_open(const std::string& path, const std::string& alias) {
     if (!readable(path)) return mci_error::kFileNotFound;
     if (!audio_open_) return mci_error::kHardware;
     if (!have_soundfont_) return mci_error::kCannotLoadDriver;
-    Mix_Music* m = Mix_LoadMUS(path.c_str());
-    if (!m) return mci_error::kInvalidFile;
-    music_ = m;
+    auto it = pieces_.find(path);
+    if (it != pieces_.end() && stamp_of(path) != it->second.stamp) {
+        Mix_FreeMusic(it->second.music);
+        pieces_.erase(it);
+        it = pieces_.end();
+    }
+    if (it == pieces_.end()) {
+        auto piece = load_piece(path);
+        if (!piece) return mci_error::kInvalidFile;
+        it = pieces_.emplace(path, *piece).first;
+    }
+    music_ = it->second.music;
     piece_seconds_ = midi_file_seconds(path);
     alias_ = alias;
     // Kept in lower case: aliases, like keywords, match in any case.
@@ -273,6 +310,7 @@ int32_t SdlWinmm::mci_open(const std::string& path, const std::string& alias) {
 
 int32_t SdlWinmm::mciSendStringA(const std::string& command, char* reply, int32_t length,
                                  int32_t /*callback_window*/) {
+    finish_preload();
     if (reply && length > 0) reply[0] = '\0';
     std::vector<std::string> w;
     if (!split_words(command, w) || w.empty()) return mci_error::kUnrecognizedCommand;

@@ -7,8 +7,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "sound/winmm.h"
 
@@ -39,6 +43,10 @@ public:
     SdlWinmm(const SdlWinmm&) = delete;
     SdlWinmm& operator=(const SdlWinmm&) = delete;
 
+    // Starts loading a piece in the background, so that the first "open" of
+    // it need not wait while the synthesizer reads its soundfont.
+    void preload(const std::string& path);
+
     int32_t sndPlaySoundA(const uint8_t* image, int32_t flags) override;
     int32_t mciSendStringA(const std::string& command, char* reply, int32_t length,
                            int32_t callback_window) override;
@@ -51,6 +59,15 @@ public:
     bool effect_playing() const;
 
 private:
+    // A file's last write time and size: a loaded piece is reused while they hold.
+    using Stamp = std::pair<std::filesystem::file_time_type, uintmax_t>;
+    struct Piece {
+        Mix_Music* music = nullptr;
+        Stamp stamp;
+    };
+    static std::optional<Stamp> stamp_of(const std::string& path);
+    static std::optional<Piece> load_piece(const std::string& path);
+    void finish_preload();
     int32_t mci_open(const std::string& path, const std::string& alias);
     int32_t reply_text(const char* text, char* reply, int32_t length);
     void close_music();
@@ -62,7 +79,11 @@ private:
     bool audio_open_ = false;  // Mix_OpenAudio succeeded
     bool have_soundfont_ = false;
     Mix_Chunk* effect_ = nullptr;
-    Mix_Music* music_ = nullptr;
+    Mix_Music* music_ = nullptr;  // the open device's piece, one of pieces_
+    // Loading a piece takes the synthesizer a tenth of a second, so pieces
+    // stay loaded after "close" and are only loaded again if the file changed.
+    std::map<std::string, Piece> pieces_;
+    std::thread preloader_;  // while it runs, it alone touches pieces_
     std::string alias_;  // empty while no device is open
     // FluidSynth keeps a piece "playing" for seconds after its last event, so
     // the end is judged from the file's own length against the audio played.

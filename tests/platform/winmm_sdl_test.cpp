@@ -277,6 +277,37 @@ TEST_F(SdlWinmmMusic, StopAndCloseEndTheDevice) {
     EXPECT_EQ(w_.mciSendStringA("open \"" + path_ + "\" alias bgm", nullptr, 0, 0), 0);
 }
 
+TEST_F(SdlWinmmMusic, AReopenedPieceIsLoadedAgainOnlyIfItsFileChanged) {
+    const std::string open = "open \"" + path_ + "\" alias bgm";
+    ASSERT_EQ(w_.mciSendStringA("close bgm", nullptr, 0, 0), 0);
+    ASSERT_EQ(w_.mciSendStringA(open, nullptr, 0, 0), 0);
+    ASSERT_EQ(w_.mciSendStringA("play bgm", nullptr, 0, 0), 0);
+    EXPECT_EQ(status(w_), "playing");
+    ASSERT_EQ(w_.mciSendStringA("close bgm", nullptr, 0, 0), 0);
+
+    // The same name, now not a MIDI file: the piece kept from before must not play.
+    temp_file("short.mid", {'n', 'o', 't', ' ', 'm', 'i', 'd', 'i'});
+    EXPECT_EQ(w_.mciSendStringA(open, nullptr, 0, 0), mci_error::kInvalidFile);
+    EXPECT_EQ(status(w_), "");
+}
+
+TEST(SdlWinmmPreload, APreloadedPieceOpensAndPlaysAndABadOneStillFails) {
+    const std::string good = temp_file("pre_good.mid", short_midi(300));
+    const std::string bad = temp_file("pre_bad.mid", {'M', 'T', 'h', 'd'});
+    SdlWinmm w;
+    if (!w.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
+    w.preload(good);
+    EXPECT_EQ(w.mciSendStringA("open \"" + good + "\" alias bgm", nullptr, 0, 0), 0);
+    EXPECT_EQ(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
+    EXPECT_EQ(status(w), "playing");
+    EXPECT_EQ(w.mciSendStringA("close bgm", nullptr, 0, 0), 0);
+
+    w.preload(bad);
+    EXPECT_EQ(w.mciSendStringA("open \"" + bad + "\" alias bgm", nullptr, 0, 0), mci_error::kInvalidFile);
+    std::filesystem::remove(good);
+    std::filesystem::remove(bad);
+}
+
 TEST_F(SdlWinmmMusic, OneDeviceOneAlias) {
     EXPECT_EQ(w_.mciSendStringA("open \"" + path_ + "\" alias bgm", nullptr, 0, 0),
               mci_error::kDuplicateAlias);
