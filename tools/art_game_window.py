@@ -253,7 +253,7 @@ def jya_panel():
     body = f'''
 <rect width="281" height="281" fill="url(#p)"/>
 <rect width="281" height="34" fill="url(#hd)"/>
-<rect x="3.5" y="3.5" width="274" height="274" rx="8" fill="none" stroke="#6F86FF" stroke-opacity="0.55"/>
+<rect x="3.5" y="3.5" width="266" height="266" rx="8" fill="none" stroke="#6F86FF" stroke-opacity="0.55"/>
 <path d="M40 31.5 H233" stroke="#8FA2FF" stroke-opacity="0.6" stroke-width="1" stroke-dasharray="1 4" stroke-linecap="round"/>
 <text x="136.5" y="22" font-size="15" {t} fill="#000040" stroke="#000040" stroke-width="3">先行・後攻　ジャンケン♪</text>
 <text x="136.5" y="22" font-size="15" {t} fill="#FFFFFF">先行・後攻　ジャンケン♪</text>
