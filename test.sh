@@ -12,5 +12,5 @@ for variant in build:OFF build-asan:ON; do
   dir=${variant%%:*}
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPATAPATA_SANITIZE="${variant##*:}" >/dev/null
   cmake --build "$dir" -j"$(nproc)"
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
 done
