@@ -217,6 +217,8 @@ void SdlWinmm::preload(const std::string& path) {
     if (!audio_open_ || !have_soundfont_ || pieces_.count(path)) return;
     preloader_ = std::thread([this, path] {
         if (auto piece = load_piece(path)) pieces_[path] = *piece;
+        // SDL frees a thread's error text by itself only in threads it made.
+        SDL_TLSCleanup();
     });
 }
 
@@ -228,12 +230,13 @@ bool SdlWinmm::effect_playing() const {
     return audio_open_ && Mix_Playing(kEffectChannel) != 0;
 }
 
-int32_t SdlWinmm::sndPlaySoundA(const uint8_t* image, int32_t /*flags*/) {
+int32_t SdlWinmm::sndPlaySoundA(const uint8_t* image, size_t size, int32_t /*flags*/) {
     finish_preload();
-    if (!audio_open_ || !image) return 0;
-    // Only a pointer comes in: the RIFF header tells how long the image is.
+    if (!audio_open_ || !image || size < 8) return 0;
     if (std::memcmp(image, "RIFF", 4) != 0) return 0;
-    uint64_t length = uint64_t(le32(image + 4)) + 8;
+    // The RIFF header tells how long the file is, but a file cut short claims
+    // more than there is: never read past the image.
+    const uint64_t length = std::min<uint64_t>(uint64_t(le32(image + 4)) + 8, size);
     if (length > 0x7fffffff) return 0;
     SDL_RWops* rw = SDL_RWFromConstMem(image, int(length));
     if (!rw) return 0;

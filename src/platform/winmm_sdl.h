@@ -47,7 +47,7 @@ public:
     // it need not wait while the synthesizer reads its soundfont.
     void preload(const std::string& path);
 
-    int32_t sndPlaySoundA(const uint8_t* image, int32_t flags) override;
+    int32_t sndPlaySoundA(const uint8_t* image, size_t size, int32_t flags) override;
     int32_t mciSendStringA(const std::string& command, char* reply, int32_t length,
                            int32_t callback_window) override;
 

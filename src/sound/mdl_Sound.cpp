@@ -28,7 +28,7 @@ void mdl_Sound_Load(MdlSound& s, const std::string& folder) {
 
 void play_sound(Winmm& w, const std::optional<std::vector<uint8_t>>& snd) {
     if (!snd || snd->empty()) return;
-    w.sndPlaySoundA(snd->data(), 5);  // asynchronous, from memory
+    w.sndPlaySoundA(snd->data(), snd->size(), 5);  // asynchronous, from memory
 }
 
 void music_start(MdlSound& s, Winmm& w, ui::Timer& timer_sound, const std::string& folder,

@@ -39,7 +39,7 @@ public:
     std::vector<std::string> commands;
     std::string status = "playing";
 
-    int32_t sndPlaySoundA(const uint8_t* image, int32_t flags) override {
+    int32_t sndPlaySoundA(const uint8_t* image, size_t, int32_t flags) override {
         sounds.push_back({image, flags});
         return 1;
     }

@@ -24,6 +24,7 @@ class RecordingWinmm : public Winmm {
 public:
     struct Play {
         const uint8_t* image;
+        size_t size;
         int32_t flags;
     };
     Commands commands;
@@ -32,8 +33,8 @@ public:
     std::string status_reply;           // what "status ..." writes back
     std::map<std::string, int32_t> codes;  // return codes by command, 0 otherwise
 
-    int32_t sndPlaySoundA(const uint8_t* image, int32_t flags) override {
-        plays.push_back({image, flags});
+    int32_t sndPlaySoundA(const uint8_t* image, size_t size, int32_t flags) override {
+        plays.push_back({image, size, flags});
         return 1;
     }
     int32_t mciSendStringA(const std::string& command, char* reply, int32_t length,
@@ -244,6 +245,7 @@ TEST_F(SoundTest, PlaySoundPassesTheImageAsynchronouslyFromMemory) {
     play_sound(w, s.snd_oki);
     ASSERT_EQ(w.plays.size(), 1u);
     EXPECT_EQ(w.plays[0].image, s.snd_oki->data());
+    EXPECT_EQ(w.plays[0].size, s.snd_oki->size());
     EXPECT_EQ(w.plays[0].flags, 5);
 }
 

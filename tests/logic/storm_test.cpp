@@ -36,7 +36,7 @@ public:
     int64_t calls = 0;
     bool open = false;
     int reopened = 0;
-    int32_t sndPlaySoundA(const uint8_t*, int32_t) override {
+    int32_t sndPlaySoundA(const uint8_t*, size_t, int32_t) override {
         ++calls;
         return 1;
     }

@@ -113,9 +113,9 @@ TEST_F(Title, StartUpClearsTheUnlockHidesTheMenuAndStartsTheMusic) {
 // one sequence, so the order between the two can be seen.
 struct OrderedWinmm : RecordingWinmm {
     std::vector<std::string> log;
-    int32_t sndPlaySoundA(const uint8_t* image, int32_t flags) override {
+    int32_t sndPlaySoundA(const uint8_t* image, size_t size, int32_t flags) override {
         log.push_back("sound " + std::string(reinterpret_cast<const char*>(image)));
-        return RecordingWinmm::sndPlaySoundA(image, flags);
+        return RecordingWinmm::sndPlaySoundA(image, size, flags);
     }
     int32_t mciSendStringA(const std::string& c, char* reply, int32_t length, int32_t cb) override {
         log.push_back(c);

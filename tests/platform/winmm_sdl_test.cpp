@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -158,12 +159,12 @@ TEST(SdlWinmmEffects, ASoundPlaysFromMemoryAndTheNextCutsItOff) {
     if (!w.audio_open()) GTEST_SKIP() << "no audio, even on the dummy driver";
     const auto first = tone_wav(1.0, 440), second = tone_wav(0.5, 880);
 
-    EXPECT_EQ(w.sndPlaySoundA(first.data(), 5), 1);
+    EXPECT_EQ(w.sndPlaySoundA(first.data(), first.size(), 5), 1);
     const Mix_Chunk* a = w.current_effect();
     ASSERT_NE(a, nullptr);
     EXPECT_TRUE(w.effect_playing());
 
-    EXPECT_EQ(w.sndPlaySoundA(second.data(), 5), 1);
+    EXPECT_EQ(w.sndPlaySoundA(second.data(), second.size(), 5), 1);
     const Mix_Chunk* b = w.current_effect();
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
@@ -182,10 +183,30 @@ TEST(SdlWinmmEffects, AnImageThatIsNotAWavFileIsRefused) {
     SdlWinmm w;
     if (!w.audio_open()) GTEST_SKIP() << "no audio, even on the dummy driver";
     const std::vector<uint8_t> junk = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0};
-    EXPECT_EQ(w.sndPlaySoundA(junk.data(), 5), 0);
-    EXPECT_EQ(w.sndPlaySoundA(nullptr, 5), 0);
+    EXPECT_EQ(w.sndPlaySoundA(junk.data(), junk.size(), 5), 0);
+    EXPECT_EQ(w.sndPlaySoundA(nullptr, 0, 5), 0);
     EXPECT_EQ(w.current_effect(), nullptr);
     EXPECT_FALSE(w.effect_playing());
+}
+
+TEST(SdlWinmmEffects, AFileCutShortPlaysWhatThereIsAndReadsNoFurther) {
+    SdlWinmm w;
+    if (!w.audio_open()) GTEST_SKIP() << "no audio, even on the dummy driver";
+    // The header still claims a whole second; the image holds a quarter of it,
+    // in a block of exactly its size so that a read past it is caught.
+    const auto whole = tone_wav(1.0, 440);
+    const size_t kept = 44 + 22050 / 4 * 2;
+    const std::unique_ptr<uint8_t[]> cut(new uint8_t[kept]);
+    std::memcpy(cut.get(), whole.data(), kept);
+    EXPECT_EQ(w.sndPlaySoundA(cut.get(), kept, 5), 1);
+    ASSERT_NE(w.current_effect(), nullptr);
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    ASSERT_NE(Mix_QuerySpec(&freq, &format, &channels), 0);
+    const uint32_t frame = uint32_t(channels * SDL_AUDIO_BITSIZE(format) / 8);
+    EXPECT_LE(double(w.current_effect()->alen) / frame / freq, 0.26);
+
+    EXPECT_EQ(w.sndPlaySoundA(cut.get(), 3, 5), 0);  // not even a whole "RIFF"
 }
 
 struct BadCommand {
@@ -342,7 +363,7 @@ TEST(SdlWinmmSilent, WithoutAnAudioDeviceEveryCallFails) {
         SdlWinmm w;
         EXPECT_FALSE(w.audio_open());
         const auto wav = tone_wav(0.1, 440);
-        EXPECT_EQ(w.sndPlaySoundA(wav.data(), 5), 0);
+        EXPECT_EQ(w.sndPlaySoundA(wav.data(), wav.size(), 5), 0);
         const std::string path = temp_file("nodev.mid", short_midi(300));
         EXPECT_NE(w.mciSendStringA("open \"" + path + "\" alias bgm", nullptr, 0, 0), 0);
         EXPECT_EQ(status(w), "");
