@@ -75,6 +75,17 @@ void fill(SDL_Surface* s, int x, int y, int w, int h, uint32_t rgb) {
     SDL_FillRect(s, &r, map(s, rgb));  // clipped to the surface's clip rectangle
 }
 
+// An ARGB8888 picture without a single see-through pixel: it can be copied
+// instead of blended, which matters for the full-window backgrounds.
+bool opaque(SDL_Surface* s) {
+    for (int y = 0; y < s->h; ++y) {
+        auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < s->w; ++x)
+            if ((row[x] >> 24) != 0xFF) return false;
+    }
+    return true;
+}
+
 // A rectangle from the model's fractional position: each edge to the nearest pixel.
 SDL_Rect rect_of(const ui::Control& c) {
     const double l = c.abs_left(), t = c.abs_top();
@@ -159,6 +170,7 @@ bool SdlBackend::init(std::string& error) {
     // itself SDL routes window surfaces through OpenGL, which on a machine
     // without a GPU costs a software rasteriser's threads and ~80 MB.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    tolerate_stale_wakeups();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("cannot open the display: ") + SDL_GetError();
         return false;
@@ -210,6 +222,8 @@ bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::strin
             SDL_Surface* raw = IMG_Load(path.c_str());
             decoded[i] = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
             if (raw) SDL_FreeSurface(raw);
+            if (decoded[i])
+                SDL_SetSurfaceBlendMode(decoded[i], opaque(decoded[i]) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         }
     };
     const size_t threads = std::min<size_t>(todo.size(), std::max(1u, std::thread::hardware_concurrency()));
@@ -225,7 +239,6 @@ bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::strin
             ok = false;
             continue;
         }
-        SDL_SetSurfaceBlendMode(decoded[i], SDL_BLENDMODE_BLEND);
         pictures_[todo[i]] = decoded[i];
     }
     return ok;

@@ -23,6 +23,10 @@ namespace platform {
 // the family isn't installed (fontconfig's nearest substitute doesn't count).
 std::string find_font_file(const std::string& family);
 
+// On X11, keeps a harmless X error (SDL's wake-up sent to a window destroyed
+// meanwhile) from ending the program; call before the video subsystem starts.
+void tolerate_stale_wakeups();
+
 // One font family at several pixel sizes, with rendered lines kept for reuse.
 class TextRenderer {
 public:

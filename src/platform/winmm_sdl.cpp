@@ -12,6 +12,20 @@
 
 namespace {
 
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card ALSA writes its complaints to stderr by itself; the
+// game reports nothing. The library stays loaded so that SDL finds the
+// handler in place when it opens ALSA.
+void silence_alsa() {
+    void* alsa = SDL_LoadObject("libasound.so.2");
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(SDL_LoadFunction(alsa, "snd_lib_error_set_handler")))
+        set(ignore_alsa_error);
+}
+
 // Splits a command into words; a double-quoted word may hold spaces.
 // Returns false on an unterminated quote.
 bool split_words(const std::string& command, std::vector<std::string>& words) {
@@ -163,6 +177,7 @@ std::optional<double> midi_file_seconds(const std::string& path) {
 }
 
 SdlWinmm::SdlWinmm(const std::string& soundfont) {
+    silence_alsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     sdl_audio_ = true;
     // 22.05 kHz: the synthesizer renders the music all the time, at half the
