@@ -6,7 +6,7 @@ want=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf
       libsdl2-mixer-dev libfontconfig-dev librsvg2-bin fonts-ipafont-gothic fluidsynth
       timgm6mb-soundfont)
 if [ "${1:-run}" = test ]; then
-  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick valgrind)
+  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick python3-xlib valgrind desktop-file-utils)
 fi
 missing=()
 for p in "${want[@]}"; do

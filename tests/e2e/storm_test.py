@@ -1,0 +1,110 @@
+"""A storm of real pointer input at random points of whatever window shows,
+for a bounded time: the program must stay alive and answer throughout, and
+end cleanly on a close afterwards."""
+
+import random
+import sys
+import threading
+import time
+
+from harness import *
+
+DURATION = 45  # seconds of storm
+
+
+def random_input(exe, xs):
+    seed = int(os.environ.get("E2E_SEED", time.time_ns() % 1000000))
+    log(f"seed {seed} (E2E_SEED={seed} repeats the storm)")
+    rng = random.Random(seed)
+    with Program(exe, xs) as p:
+        p.wait_window(TITLE_SIZE)
+        stats = {"press": 0, "release": 0, "click": 0, "box": 0, "ping": 0}
+        seen_game = False
+        pressed = False
+        end = time.monotonic() + DURATION
+        next_ping = time.monotonic() + 2
+        while time.monotonic() < end:
+            check(p.alive(), f"the program died: status {p.proc.returncode}, stderr:\n{p.stderr()}")
+            windows = p.windows()
+            if not windows:  # between the hiding of one window and the showing of the other
+                wait_for("a window", p.windows, 5)
+                continue
+            box = next((w for w in windows if w.size not in (TITLE_SIZE, GAME_SIZE)), None)
+            seen_game = seen_game or any(w.size == GAME_SIZE for w in windows)
+            if box and rng.random() < 0.2:
+                p.dismiss_box(box)
+                stats["box"] += 1
+            else:
+                # The box, while up, draws its share of the input too.
+                w = rng.choice(windows)
+                p.move(w, rng.randrange(w.w), rng.randrange(w.h))
+                what = rng.choice(("click", "click", "press", "release"))
+                if what == "click":
+                    p.button(True)
+                    p.button(False)
+                    pressed = False
+                else:
+                    pressed = what == "press"
+                    p.button(pressed)
+                stats[what] += 1
+            if time.monotonic() >= next_ping:
+                w = next((w for w in windows if w.size in (TITLE_SIZE, GAME_SIZE)), None)
+                check(w is None or p.ping(w), f"no answer to a ping ({stats})")
+                stats["ping"] += 1
+                next_ping = time.monotonic() + 2
+            time.sleep(rng.uniform(0.0, 0.1))
+        log(f"storm: {stats}")
+        check(seen_game, "the storm never got as far as the game window")
+
+        if pressed:
+            p.button(False)
+        p.dismiss_boxes()
+        w = wait_for("a window", lambda: next(
+            (w for w in p.windows() if w.size in (TITLE_SIZE, GAME_SIZE)), None), 5)
+        check(p.ping(w), "no answer after the storm")
+        p.close_and_expect_exit(w, timeout=5)
+        check(p.stderr() == "", f"stderr:\n{p.stderr()}")
+
+
+def keep_busy(xs, stop):
+    """Another client keeping the X server busy, as a screen recorder would."""
+    d = display.Display(xs.name)
+    root = d.screen().root
+    while not stop.is_set():
+        root.get_image(0, 0, 1280, 1024, X.ZPixmap, 0xFFFFFFFF)
+    d.close()
+
+
+def boxes_answered_fast(exe, xs):
+    """The refusal box, called up and answered 100 times in a row, by mouse
+    and by key, while the X server is kept busy."""
+    with Program(exe, xs) as p:
+        open_menu(p)
+        g = choose_cat(p)
+        user = pick_hand(p, g, 0)
+        board = wait_users_turn(p, g, user)
+        refused = next(k for k in range(64) if board[k] == EMPTY and not flips(board, k, user))
+        stop = threading.Event()
+        busy = [threading.Thread(target=keep_busy, args=(xs, stop)) for _ in range(2)]
+        for t in busy:
+            t.start()
+        try:
+            for i in range(100):
+                p.click(g, *cell_centre(refused))
+                box = p.wait_box()
+                if i % 2:
+                    p.click(box, box.w // 2, box.h - 23)  # OK
+                else:
+                    p.dismiss_box(box)
+                wait_for(f"box {i} to close", lambda: p.message_box() is None, 5)
+                check(p.alive(), f"the program died at box {i}")
+        finally:
+            stop.set()
+            for t in busy:
+                t.join()
+        p.close_and_expect_exit(g)
+        check(p.stderr() == "", f"stderr:\n{p.stderr()}")
+
+
+if __name__ == "__main__":
+    run_case({"random_input": random_input, "boxes_answered_fast": boxes_answered_fast}, sys.argv)
