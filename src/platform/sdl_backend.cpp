@@ -170,6 +170,9 @@ bool SdlBackend::init(std::string& error) {
     // itself SDL routes window surfaces through OpenGL, which on a machine
     // without a GPU costs a software rasteriser's threads and ~80 MB.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A board game waits on the user for as long as it takes: the screen may
+    // blank meanwhile, as for any other window.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     tolerate_stale_wakeups();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("cannot open the display: ") + SDL_GetError();
