@@ -39,11 +39,7 @@ def during_redraw(exe, xs):
 
 def under_message_box(exe, xs):
     with Program(exe, xs) as p:
-        open_menu(p)
-        g = choose_cat(p)
-        user = pick_hand(p, g, 0)
-        board = wait_users_turn(p, g, user)
-        refused = next(k for k in range(64) if board[k] == EMPTY and not flips(board, k, user))
+        g, user, refused = to_a_refused_cell(p)
         p.click(g, *cell_centre(refused))
         box = p.wait_box()
         check(box.caption == CAPTION, f"message box caption {box.caption!r}")

@@ -466,6 +466,18 @@ def wait_users_turn(p, g, user, timeout=15):
     return wait_for("the user's turn", probe, timeout)
 
 
+def to_a_refused_cell(p):
+    """Menu, the cat, rock, the user's first turn: returns the game window,
+    the user's colour and an empty cell that turns nothing, where a click is
+    refused with the message box."""
+    open_menu(p)
+    g = choose_cat(p)
+    user = pick_hand(p, g, 0)
+    board = wait_users_turn(p, g, user)
+    refused = next(k for k in range(64) if board[k] == EMPTY and not flips(board, k, user))
+    return g, user, refused
+
+
 def finished(p, g):
     """The result banner's name once the game is over and the way back shows."""
     s = p.shot(g)

@@ -79,11 +79,7 @@ def boxes_answered_fast(exe, xs):
     """The refusal box, called up and answered 100 times in a row, by mouse
     and by key, while the X server is kept busy."""
     with Program(exe, xs) as p:
-        open_menu(p)
-        g = choose_cat(p)
-        user = pick_hand(p, g, 0)
-        board = wait_users_turn(p, g, user)
-        refused = next(k for k in range(64) if board[k] == EMPTY and not flips(board, k, user))
+        g, _, refused = to_a_refused_cell(p)
         stop = threading.Event()
         busy = [threading.Thread(target=keep_busy, args=(xs, stop)) for _ in range(2)]
         for t in busy:

@@ -91,6 +91,32 @@ struct GameFixture {
     }
     void click_cell(int index) { click(f(), f().img_ishi[index]); }
 
+    // A point of the title's background, clear of every control.
+    void click_background() {
+        app.mouse_down(t(), 20, 20);
+        app.click(t(), 20, 20);
+    }
+    // Menu, a line, the splash: the game window is up with its janken
+    // (on a later game half a second after the window shows again).
+    void to_game(int line) {
+        click_background();
+        click(t(), t().img_click[line]);
+        advance(3000);
+        if (f().main_Timer.enabled() && f().main_Timer.tag == "0") advance(500);
+    }
+    bool users_turn() {
+        return f().visible() && !f().main_Timer.enabled() && !f().Timer_Ishi.enabled() &&
+               f().main_Timer.tag == "3" && !app.message_box();
+    }
+    // Janken won as black, then on to the first move.
+    void to_users_first_turn(int line) {
+        to_game(line);
+        random.push(1, 2);
+        click(f(), f().img_jya[0]);
+        for (int i = 0; i < 200 && !users_turn(); ++i) advance(100);
+        ASSERT_TRUE(users_turn());
+    }
+
     // Sets the board from 8 rows of '.', 'B' and 'W'.
     void set_board(const std::vector<std::string>& rows) {
         for (int y = 0; y < 8; ++y)

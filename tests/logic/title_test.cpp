@@ -32,21 +32,8 @@ struct Program : GameFixture {
         return n;
     }
 
-    // A point of the title's background, clear of every control.
     void press_background() { app.mouse_down(t(), 20, 20); }
-    void click_background() {
-        app.mouse_down(t(), 20, 20);
-        app.click(t(), 20, 20);
-    }
     void choose(int line) { click(t(), t().img_click[line]); }
-    // Menu, a line, the splash: the game window is up with its janken
-    // (on a later game half a second after the window shows again).
-    void to_game(int line) {
-        click_background();
-        choose(line);
-        advance(3000);
-        if (f().main_Timer.enabled() && f().main_Timer.tag == "0") advance(500);
-    }
     // The result of a game with the given score, the user playing black.
     void finish_game(int user, int cpu) {
         f().main_Timer.set_enabled(false);
@@ -57,18 +44,6 @@ struct Program : GameFixture {
     }
     void back_to_title() { click(f(), f().img_tit); }
 
-    bool users_turn() {
-        return f().visible() && !f().main_Timer.enabled() && !f().Timer_Ishi.enabled() &&
-               f().main_Timer.tag == "3" && !app.message_box();
-    }
-    // Janken won as black, then on to the first move.
-    void to_users_first_turn(int line) {
-        to_game(line);
-        random.push(1, 2);
-        click(f(), f().img_jya[0]);
-        for (int i = 0; i < 200 && !users_turn(); ++i) advance(100);
-        ASSERT_TRUE(users_turn());
-    }
     bool menu_shown() const { return g.title_f.img_start[0].visible || g.title_f.img_start[1].visible; }
     // What the user sees at a point of the title window.
     const ui::Control* seen_at(double x, double y) const { return g.title_f.hit_visible(x, y); }

@@ -303,26 +303,6 @@ struct Screens : ::testing::Test, GameFixture {
         }
     }
 
-    // Menu, a line, the splash: the game window shows its janken. The
-    // beagle's line is unlocked first.
-    void to_game(int line) {
-        if (line == 2) h().newc_Kaikin = 1;
-        app.mouse_down(t(), 20, 20);
-        app.click(t(), 20, 20);
-        click(t(), t().img_click[line]);
-        advance(3000);
-    }
-    bool users_turn() {
-        return f().visible() && !f().main_Timer.enabled() && !f().Timer_Ishi.enabled() && f().main_Timer.tag == "3";
-    }
-    // The janken won as black, then on to the first move.
-    void to_users_first_turn(int line) {
-        to_game(line);
-        random.push(1, 2);
-        click(f(), f().img_jya[0]);
-        for (int i = 0; i < 200 && !users_turn(); ++i) advance(100);
-        ASSERT_TRUE(users_turn());
-    }
     // Puts colour(k) in every cell of the model and lets the board redraw
     // follow it; then the game holds still.
     template <class Colour>
@@ -497,6 +477,7 @@ class ResultScreens : public Screens, public ::testing::WithParamInterface<Resul
 
 TEST_P(ResultScreens, BannerBalloonAndWayBack) {
     const ResultCase& rc = GetParam();
+    h().newc_Kaikin = rc.line == 2;  // the beagle's line is offered
     to_users_first_turn(rc.line);
     // A full board of the final score, the user black, then the judgement.
     fill_board([&](int k) { return k < rc.user ? 1 : 2; });
