@@ -17,7 +17,8 @@ constexpr const char* kFontFamily = "IPAPGothic";
 constexpr uint32_t kFormColor = 0xF0F0F0;   // what shows where a form has no picture
 constexpr uint32_t kGridColor = 0x404040;   // the flat border of a cell
 
-// FNV-1a over everything a window shows: a changed hash means a redraw.
+// FNV-1a over everything a control shows: a changed hash means its place
+// needs drawing again.
 struct Hasher {
     uint64_t h = 1469598103934665603ull;
     void bytes(const void* p, size_t n) {
@@ -34,33 +35,31 @@ struct Hasher {
     }
 };
 
-uint64_t hash_form(const ui::Form& f) {
+uint64_t look_of(const ui::Control& c) {
     Hasher h;
-    h.add(f.background.name);
-    for (const ui::Control* c : f.all_controls) {
-        bool shown = c->shown();
-        h.add(shown);
-        if (!shown) continue;
-        h.add(c->kind);
-        h.add(c->abs_left());
-        h.add(c->abs_top());
-        h.add(c->width);
-        h.add(c->height);
-        h.add(c->picture.name);
-        h.add(c->flat_border);
-        if (c->kind == ui::Kind::Label) {
-            h.add(c->caption);
-            h.add(c->font_pt);
-            h.add(c->bold);
-            h.add(c->fore_color);
-            h.add(c->align);
-            h.add(c->autosize);
+    const bool shown = c.shown();
+    h.add(shown);
+    if (shown) {
+        h.add(c.kind);
+        h.add(c.abs_left());
+        h.add(c.abs_top());
+        h.add(c.width);
+        h.add(c.height);
+        h.add(c.picture.name);
+        h.add(c.flat_border);
+        if (c.kind == ui::Kind::Label) {
+            h.add(c.caption);
+            h.add(c.font_pt);
+            h.add(c.bold);
+            h.add(c.fore_color);
+            h.add(c.align);
+            h.add(c.autosize);
         }
-        h.add(c->back_color.has_value());
-        h.add(c->back_color.value_or(0));
-        h.add(c->border_color);
-        h.add(c->border_width);
-        h.add(c->shape);
+        h.add(c.back_color.has_value());
+        h.add(c.back_color.value_or(0));
+        h.add(c.border_color);
+        h.add(c.border_width);
+        h.add(c.shape);
     }
     return h.h;
 }
@@ -92,6 +91,21 @@ SDL_Rect rect_of(const ui::Control& c) {
     const int x0 = int(std::lround(l)), y0 = int(std::lround(t));
     const int x1 = int(std::lround(l + c.width)), y1 = int(std::lround(t + c.height));
     return SDL_Rect{x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
+// Where a shown control may draw: its own rectangle, or, for a label that
+// grows to its text, its container's (the whole window for one without).
+SDL_Rect reach_of(const ui::Control& c, const ui::Form& form) {
+    if (!c.shown()) return SDL_Rect{0, 0, 0, 0};
+    if (c.kind == ui::Kind::Label && c.autosize)
+        return c.container ? rect_of(*c.container) : SDL_Rect{0, 0, form.client_width, form.client_height};
+    return rect_of(c);
+}
+
+void unite(SDL_Rect& into, const SDL_Rect& r) {
+    if (SDL_RectEmpty(&r)) return;
+    if (SDL_RectEmpty(&into)) into = r;
+    else SDL_UnionRect(&into, &r, &into);
 }
 
 bool clip_to(SDL_Surface* dst, const SDL_Rect& a, const SDL_Rect& b, SDL_Rect* out) {
@@ -430,28 +444,49 @@ void SdlBackend::sync_message_box() {
     }
 }
 
+// Only the places whose controls changed are drawn again: the prompt's
+// blink, say, costs its own rectangle rather than the whole window.
 void SdlBackend::redraw_changed() {
     for (auto& [form, w] : windows_) {
         if (!w.sdl || !w.shown) continue;
-        const uint64_t h = hash_form(*form);
-        if (h == w.drawn_hash && !w.exposed && w.frames > 0) continue;
+        const auto& controls = form->all_controls;
+        std::vector<uint64_t> looks(controls.size());
+        std::vector<SDL_Rect> reaches(controls.size());
+        for (size_t i = 0; i < controls.size(); ++i) {
+            looks[i] = look_of(*controls[i]);
+            reaches[i] = reach_of(*controls[i], *form);
+        }
+        const SDL_Rect all{0, 0, form->client_width, form->client_height};
+        SDL_Rect dirty{0, 0, 0, 0};
+        if (w.exposed || w.frames == 0 || w.background != form->background.name || w.looks.size() != looks.size()) {
+            dirty = all;
+        } else {
+            for (size_t i = 0; i < looks.size(); ++i) {
+                if (looks[i] == w.looks[i] && SDL_RectEquals(&reaches[i], &w.reaches[i])) continue;
+                unite(dirty, w.reaches[i]);
+                unite(dirty, reaches[i]);
+            }
+        }
+        SDL_Rect area;
+        if (!SDL_IntersectRect(&dirty, &all, &area)) continue;
         SDL_Surface* dst = SDL_GetWindowSurface(w.sdl);
         if (!dst) continue;
-        draw(*form, dst);
-        SDL_UpdateWindowSurface(w.sdl);
-        w.drawn_hash = h;
+        draw(*form, dst, area);
+        SDL_UpdateWindowSurfaceRects(w.sdl, &area, 1);
+        w.looks = std::move(looks);
+        w.reaches = std::move(reaches);
+        w.background = form->background.name;
         w.exposed = false;
         ++w.frames;
     }
     if (dialog_) dialog_->draw();
 }
 
-void SdlBackend::draw(const ui::Form& form, SDL_Surface* dst) {
-    const SDL_Rect all{0, 0, form.client_width, form.client_height};
-    SDL_SetClipRect(dst, &all);
-    fill(dst, 0, 0, all.w, all.h, kFormColor);
+void SdlBackend::draw(const ui::Form& form, SDL_Surface* dst, const SDL_Rect& area) {
+    SDL_SetClipRect(dst, &area);
+    fill(dst, area.x, area.y, area.w, area.h, kFormColor);
     if (SDL_Surface* bg = picture(form.background.name)) blit(bg, dst, 0, 0);
-    draw_list(form.controls, dst, all);
+    draw_list(form.controls, dst, area);
     SDL_SetClipRect(dst, nullptr);
 }
 

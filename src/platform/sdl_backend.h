@@ -121,7 +121,10 @@ private:
         bool shown = false;
         std::string caption;
         std::string icon;
-        uint64_t drawn_hash = 0;
+        // What was drawn: the background and each control's look and reach.
+        std::string background;
+        std::vector<uint64_t> looks;
+        std::vector<SDL_Rect> reaches;
         bool exposed = true;
         int frames = 0;
     };
@@ -133,7 +136,7 @@ private:
     void sync_windows();
     void sync_message_box();
     void redraw_changed();
-    void draw(const ui::Form& form, SDL_Surface* dst);
+    void draw(const ui::Form& form, SDL_Surface* dst, const SDL_Rect& area);
     void draw_list(const std::vector<ui::Control*>& list, SDL_Surface* dst, const SDL_Rect& clip);
     void draw_control(const ui::Control& c, SDL_Surface* dst, const SDL_Rect& clip);
     void update_cursor();
