@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/sdl_backend.h"
+#include "png_image.h"
 #include "ui/ui.h"
 
 // Last: the X11 headers behind it define words like None and Bool.
@@ -42,28 +43,6 @@ bool write_png(const fs::path& path, int w, int h, uint32_t rgb) {
     SDL_FreeSurface(s);
     return ok;
 }
-
-// A picture read back as 0xRRGGBB values.
-class Shot {
-public:
-    explicit Shot(const fs::path& png) {
-        if (SDL_Surface* raw = IMG_Load(png.c_str())) {
-            s_ = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0);
-            SDL_FreeSurface(raw);
-        }
-    }
-    ~Shot() { SDL_FreeSurface(s_); }
-    bool ok() const { return s_ != nullptr; }
-    int w() const { return s_->w; }
-    int h() const { return s_->h; }
-    uint32_t at(int x, int y) const {
-        auto* row = static_cast<const uint8_t*>(s_->pixels) + y * s_->pitch;
-        return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-    }
-
-private:
-    SDL_Surface* s_ = nullptr;
-};
 
 class TestForm : public ui::Form {
 public:
@@ -202,37 +181,37 @@ TEST_F(BackendTest, DrawsTheFormAsLaidOut) {
 
     const fs::path png = dir_ / "shot.png";
     ASSERT_TRUE(backend_->save_screenshot(f, png.string()));
-    Shot s(png);
+    Image s(png);
     ASSERT_TRUE(s.ok());
     ASSERT_EQ(s.w(), 300);
-    EXPECT_EQ(s.at(2, 2), kBg);
-    EXPECT_EQ(s.at(20, 20), kRed) << "the hidden cover in front isn't drawn";
-    EXPECT_EQ(s.at(10, 10), kRed) << "10.4, 9.6 round to 10, 10";
-    EXPECT_EQ(s.at(45, 20), kBg) << "the 40-wide picture is cut at its 30-wide control";
-    EXPECT_EQ(s.at(200, 40), kBlue) << "the frame's colour";
-    EXPECT_EQ(s.at(165, 35), kGreen) << "a child in front of its frame";
-    EXPECT_EQ(s.at(230, 80), kYellow) << "a child partly outside its frame";
-    EXPECT_EQ(s.at(255, 80), kBg) << "the part outside the frame is cut off";
-    EXPECT_EQ(s.at(160, 105), kBg);
-    EXPECT_EQ(s.at(10, 75), 0x404040u) << "the flat border of a cell";
-    EXPECT_EQ(s.at(25, 75), kBg) << "a cell without a picture is transparent inside";
-    EXPECT_EQ(s.at(70, 70), 0x000000u) << "the circle's middle";
-    EXPECT_EQ(s.at(61, 61), kBg) << "outside the circle, in its corner";
+    EXPECT_EQ(s.rgb(2, 2), kBg);
+    EXPECT_EQ(s.rgb(20, 20), kRed) << "the hidden cover in front isn't drawn";
+    EXPECT_EQ(s.rgb(10, 10), kRed) << "10.4, 9.6 round to 10, 10";
+    EXPECT_EQ(s.rgb(45, 20), kBg) << "the 40-wide picture is cut at its 30-wide control";
+    EXPECT_EQ(s.rgb(200, 40), kBlue) << "the frame's colour";
+    EXPECT_EQ(s.rgb(165, 35), kGreen) << "a child in front of its frame";
+    EXPECT_EQ(s.rgb(230, 80), kYellow) << "a child partly outside its frame";
+    EXPECT_EQ(s.rgb(255, 80), kBg) << "the part outside the frame is cut off";
+    EXPECT_EQ(s.rgb(160, 105), kBg);
+    EXPECT_EQ(s.rgb(10, 75), 0x404040u) << "the flat border of a cell";
+    EXPECT_EQ(s.rgb(25, 75), kBg) << "a cell without a picture is transparent inside";
+    EXPECT_EQ(s.rgb(70, 70), 0x000000u) << "the circle's middle";
+    EXPECT_EQ(s.rgb(61, 61), kBg) << "outside the circle, in its corner";
     int ink = 0;
     for (int y = 150; y < 180; ++y)
-        for (int x = 10; x < 210; ++x) ink += s.at(x, y) != kBg;
+        for (int x = 10; x < 210; ++x) ink += s.rgb(x, y) != kBg;
     EXPECT_GT(ink, 150) << "the label's text";
-    for (int y = 182; y < 220; ++y) ASSERT_EQ(s.at(100, y), kBg) << "nothing below the label at " << y;
+    for (int y = 182; y < 220; ++y) ASSERT_EQ(s.rgb(100, y), kBg) << "nothing below the label at " << y;
 
     // What the X server shows is what was drawn.
     if (have_tool("import") && xid(w)) {
         const fs::path screen = dir_ / "screen.png";
         const std::string cmd = "import -window " + std::to_string(xid(w)) + " " + screen.string();
         ASSERT_EQ(std::system(cmd.c_str()), 0);
-        Shot x(screen);
+        Image x(screen);
         ASSERT_TRUE(x.ok());
-        EXPECT_EQ(x.at(200, 40), kBlue);
-        EXPECT_EQ(x.at(20, 20), kRed);
+        EXPECT_EQ(x.rgb(200, 40), kBlue);
+        EXPECT_EQ(x.rgb(20, 20), kRed);
     }
 }
 

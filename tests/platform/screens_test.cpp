@@ -19,6 +19,7 @@
 
 #include "../logic/fixture.h"
 #include "platform/sdl_backend.h"
+#include "png_image.h"
 
 namespace fs = std::filesystem;
 
@@ -28,32 +29,6 @@ const fs::path kPictures = fs::path(PATAPATA_BUILD_DIR) / "pictures";
 const fs::path kScreens = fs::path(PATAPATA_BUILD_DIR) / "screens";
 constexpr const char* kCaption = "ぽてんなパタパタ！";
 constexpr const char* kFont = "IPAPGothic";  // the family the back end draws with
-
-// A PNG as 0xAARRGGBB values.
-class Image {
-public:
-    explicit Image(const fs::path& png) {
-        if (SDL_Surface* raw = IMG_Load(png.c_str())) {
-            s_ = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0);
-            SDL_FreeSurface(raw);
-        }
-    }
-    ~Image() { SDL_FreeSurface(s_); }
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
-    bool ok() const { return s_ != nullptr; }
-    int w() const { return s_->w; }
-    int h() const { return s_->h; }
-    uint32_t argb(int x, int y) const {
-        auto* row = static_cast<const uint8_t*>(s_->pixels) + y * s_->pitch;
-        return reinterpret_cast<const uint32_t*>(row)[x];
-    }
-    uint32_t rgb(int x, int y) const { return argb(x, y) & 0xFFFFFF; }
-    bool opaque(int x, int y) const { return argb(x, y) >> 24 == 0xFF; }
-
-private:
-    SDL_Surface* s_ = nullptr;
-};
 
 std::string hex(uint32_t v) {
     char buf[16];
