@@ -1,21 +1,16 @@
 #include "sound/mdl_Sound.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "state/hensu.h"
+#include "ui/files.h"
 
 namespace {
 
 // The whole file plus one 0 byte, or nothing when it cannot be read.
 std::optional<std::vector<uint8_t>> read_image(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    bytes.push_back(0);
+    auto bytes = ui::read_file(path);
+    if (bytes) bytes->push_back(0);
     return bytes;
 }
 
