@@ -162,6 +162,7 @@ SdlBackend::SdlBackend(ui::App& app, std::string picture_folder)
     : app_(app), folder_(std::move(picture_folder)), text_(std::make_unique<TextRenderer>()) {}
 
 SdlBackend::~SdlBackend() {
+    app_.on_show = nullptr;
     dialog_.reset();
     for (auto& [form, w] : windows_)
         if (w.sdl) SDL_DestroyWindow(w.sdl);
@@ -221,6 +222,11 @@ bool SdlBackend::init(std::string& error) {
     ttf_ = true;
     if (!text_->open(kFontFamily, error)) return false;
     arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+    // A shown form is on screen before its timers start counting.
+    app_.on_show = [this](ui::Form&) {
+        sync_windows();
+        redraw_changed();
+    };
     return true;
 }
 
@@ -362,14 +368,14 @@ void SdlBackend::handle(const SDL_Event& e) {
         if (e.button.button != SDL_BUTTON_LEFT) break;
         ui::Form* form = form_of(e.button.windowID);
         if (!form) break;
+        // The model pairs each release with its press; a release outside
+        // the window (the pointer dragged off it) carries coordinates beyond
+        // its client area.
         if (e.type == SDL_MOUSEBUTTONDOWN) {
-            pressed_window_ = e.button.windowID;
             if (dialog_) SDL_RaiseWindow(dialog_->window());
             app_.mouse_down(*form, e.button.x, e.button.y);
         } else {
-            const bool same = pressed_window_ == e.button.windowID;
-            pressed_window_ = 0;
-            if (same) app_.click(*form, e.button.x, e.button.y);
+            app_.mouse_up(*form, e.button.x, e.button.y);
         }
         break;
     }

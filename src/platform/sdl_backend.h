@@ -153,7 +153,6 @@ private:
     std::unordered_map<std::string, bool> failed_;  // reported once each
     std::map<const ui::Form*, Window> windows_;
     std::unique_ptr<MessageDialog> dialog_;
-    uint32_t pressed_window_ = 0;  // the window the left button went down in
     std::unordered_map<std::string, SDL_Cursor*> cursors_;
     SDL_Cursor* arrow_ = nullptr;
     std::string cursor_name_;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 namespace ui {
 
@@ -22,11 +23,18 @@ void Timer::set_enabled(bool on) {
 }
 
 void Form::show() {
-    if (!loaded_) {
+    const bool first = !loaded_;
+    if (first) {
         loaded_ = true;
         if (on_load) on_load();
     }
     visible_ = true;
+    if (app_.on_show) app_.on_show(*this);
+    // The window's timers start with the window on screen, not with the
+    // work that came before (the display, the pictures, the load step).
+    if (first)
+        for (Timer* t : timers)
+            if (t->enabled_) t->due_ = app_.now() + t->interval_;
 }
 
 void Form::close() {
@@ -53,22 +61,6 @@ Control* hit_in(const std::vector<Control*>& list, double x, double y, bool need
 
 Control* Form::hit(double x, double y) const { return hit_in(controls, x, y, true); }
 Control* Form::hit_visible(double x, double y) const { return hit_in(controls, x, y, false); }
-
-void Form::mouse_down(double x, double y) {
-    if (Control* c = hit(x, y)) {
-        if (c->on_mouse_down) c->on_mouse_down(c->index);
-    } else if (on_mouse_down) {
-        on_mouse_down();
-    }
-}
-
-void Form::click(double x, double y) {
-    if (Control* c = hit(x, y)) {
-        if (c->on_click) c->on_click(c->index);
-    } else if (on_click) {
-        on_click();
-    }
-}
 
 Control& Form::add(Control& c, Kind kind, std::string name, double left, double top,
                    double width, double height, Control* in) {
@@ -129,8 +121,9 @@ int App::run_due() {
         for (Timer* t : timers_)
             if (t->enabled_ && t->due_ <= until && (!next || t->due_ < next->due_)) next = t;
         if (!next) break;
-        next->due_ += next->interval_ > 0 ? next->interval_ : 1;
-        if (next->due_ <= until - 10000) next->due_ = until;  // far behind (a stall): don't replay
+        // A late timer fires once and counts its next interval from now:
+        // missed intervals are not replayed.
+        next->due_ = until + (next->interval_ > 0 ? next->interval_ : 1);
         if (next->on_tick) next->on_tick();
         ++ran;
     }
@@ -151,13 +144,25 @@ void App::advance(int64_t ms) {
 }
 
 void App::mouse_down(Form& f, double x, double y) {
+    press_.reset();
     if (box_ || ended_ || !f.visible()) return;
-    f.mouse_down(x, y);
+    Control* c = f.hit(x, y);
+    press_ = Press{&f, c};
+    if (c) {
+        if (c->on_mouse_down) c->on_mouse_down(c->index);
+    } else if (f.on_mouse_down) {
+        f.on_mouse_down();
+    }
 }
 
-void App::click(Form& f, double x, double y) {
-    if (box_ || ended_ || !f.visible()) return;
-    f.click(x, y);
+void App::mouse_up(Form& f, double x, double y) {
+    const std::optional<Press> press = std::exchange(press_, std::nullopt);
+    if (!press || press->form != &f || box_ || ended_ || !f.visible()) return;
+    if (Control* c = press->control) {
+        if (c->usable() && c->contains(x, y) && c->on_click) c->on_click(c->index);
+    } else if (f.in_client_area(x, y) && f.on_click) {
+        f.on_click();
+    }
 }
 
 }  // namespace ui

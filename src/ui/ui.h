@@ -119,6 +119,7 @@ public:
 
 private:
     friend class App;
+    friend class Form;
     App* app_ = nullptr;
     int interval_ = 0;
     bool enabled_ = false;
@@ -139,7 +140,8 @@ public:
 
     bool visible() const { return visible_; }
     bool loaded() const { return loaded_; }
-    // The first showing runs the load step before the window becomes visible.
+    // The first showing runs the load step before the window becomes visible;
+    // the timers that are on once the window is up count from then.
     void show();
     void hide() { visible_ = false; }
     // The user closes the window: its unload step runs.
@@ -155,10 +157,9 @@ public:
     Control* hit(double x, double y) const;
     // The front-most visible control at (x, y), enabled or not.
     Control* hit_visible(double x, double y) const;
-
-    // A press and a click of the left button at client position (x, y).
-    void mouse_down(double x, double y);
-    void click(double x, double y);
+    bool in_client_area(double x, double y) const {
+        return x >= 0 && y >= 0 && x < client_width && y < client_height;
+    }
 
 protected:
     // Layout helpers: add a control (to a frame when `in` is given), front to back.
@@ -246,6 +247,10 @@ public:
     const std::optional<MessageBox>& message_box() const { return box_; }
     void close_message_box() { box_.reset(); }
 
+    // Run by every Form::show once the form counts as visible: the back end
+    // puts its window on screen there and then.
+    std::function<void(Form&)> on_show;
+
     void end() { ended_ = true; }
     bool ended() const { return ended_; }
 
@@ -263,15 +268,26 @@ public:
     // Virtual clock only: moves time forward by ms, running every tick on the way.
     void advance(int64_t ms);
 
-    // Pointer events from the back end or a test; refused while a box is open.
+    // The left button at client position (x, y), from the back end or a test;
+    // refused while a box is open. The press goes to the front-most visible
+    // and enabled control there, else to the window, and runs its press
+    // handler. The release completes the click of that press only: on the
+    // same control, if it is still visible and enabled and the pointer is
+    // over it; on the window, if the pointer is inside it.
     void mouse_down(Form& f, double x, double y);
-    void click(Form& f, double x, double y);
+    void mouse_up(Form& f, double x, double y);
 
 private:
+    struct Press {
+        Form* form;
+        Control* control;  // none: the window itself
+    };
+
     Clock& clock_;
     Random& random_;
     std::string folder_;
     std::optional<MessageBox> box_;
+    std::optional<Press> press_;  // the press the next release completes
     bool ended_ = false;
     std::vector<Timer*> timers_;
     std::vector<Form*> forms_;

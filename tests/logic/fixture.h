@@ -87,14 +87,14 @@ struct GameFixture {
     void click(ui::Form& form, const ui::Control& c) {
         const double x = c.abs_left() + c.width / 2, y = c.abs_top() + c.height / 2;
         app.mouse_down(form, x, y);
-        app.click(form, x, y);
+        app.mouse_up(form, x, y);
     }
     void click_cell(int index) { click(f(), f().img_ishi[index]); }
 
     // A point of the title's background, clear of every control.
     void click_background() {
         app.mouse_down(t(), 20, 20);
-        app.click(t(), 20, 20);
+        app.mouse_up(t(), 20, 20);
     }
     // Menu, a line, the splash: the game window is up with its janken
     // (on a later game half a second after the window shows again).

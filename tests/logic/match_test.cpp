@@ -250,6 +250,29 @@ TEST_F(Match, ClicksThatDoNotCountChangeNothing) {
     EXPECT_FALSE(app.message_box());
 }
 
+TEST_F(Match, APressReleasedOverAnotherHandOrCellCountsForNothing) {
+    auto drag = [this](const ui::Control& from, const ui::Control& to) {
+        app.mouse_down(f(), from.abs_left() + 5, from.abs_top() + 5);
+        app.mouse_up(f(), to.abs_left() + 5, to.abs_top() + 5);
+    };
+    show_window();
+    drag(f().img_jya[0], f().img_jya[2]);
+    EXPECT_TRUE(f().Timer_jya.enabled()) << "the hands still shuffle";
+    EXPECT_FALSE(f().Timer_jya2.enabled()) << "no hand chosen";
+
+    janken(0, 1);
+    advance(3000 + 500 + 5 * 200 + 500 + 500);
+    ASSERT_EQ(f().main_Timer.tag, "3");
+    const BoardTable before = h().Ban;
+    drag(f().img_ishi[20], f().img_ishi[0]);  // a legal cell, then an illegal one
+    drag(f().img_ishi[0], f().img_ishi[20]);
+    EXPECT_EQ(h().Ban, before);
+    EXPECT_FALSE(app.message_box());
+    EXPECT_EQ(f().main_Timer.tag, "3");
+    click_cell(20);
+    EXPECT_EQ(f().main_Timer.tag, "5") << "the user's turn was still there";
+}
+
 TEST_F(Match, TheJankenPanelCoversTheBoard) {
     show_window();
     for (int i : {0, 7, 27, 56, 63}) {

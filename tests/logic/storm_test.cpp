@@ -258,13 +258,17 @@ private:
         const Point at = form == &t() ? title_point() : game_point();
         ui::App& app = p_->app;
         const double kind = uniform();
-        if (kind < 0.8) {
+        if (kind < 0.7) {
             app.mouse_down(*form, at.x, at.y);
-            app.click(*form, at.x, at.y);
+            app.mouse_up(*form, at.x, at.y);
+        } else if (kind < 0.8) {  // released somewhere else
+            app.mouse_down(*form, at.x, at.y);
+            const Point to = form == &t() ? title_point() : game_point();
+            app.mouse_up(*form, to.x, to.y);
         } else if (kind < 0.9) {
             app.mouse_down(*form, at.x, at.y);
         } else {
-            app.click(*form, at.x, at.y);
+            app.mouse_up(*form, at.x, at.y);
         }
         if (hidden) expect(snapshot() == before, "a hidden window took a pointer event");
         if (!had_box && app.message_box()) {

@@ -134,7 +134,7 @@ TEST(TitleSounds, LoadedFromTheProgramFolderAndTheMusicStopsBeforeTheClick) {
     const ui::Control& zone = t.img_click[0];
     const double x = zone.abs_left() + zone.width / 2, y = zone.abs_top() + zone.height / 2;
     p.app->mouse_down(t, x, y);
-    p.app->click(t, x, y);
+    p.app->mouse_up(t, x, y);
     EXPECT_EQ(p.winmm.log, (std::vector<std::string>{"stop bgm", "close bgm", "sound OKI"}));
 }
 
@@ -177,7 +177,7 @@ TEST_F(Title, APressAndItsClickEachRunTheMenuStep) {
     EXPECT_FALSE(t().Timer1.enabled());
     EXPECT_FALSE(t().lbl_clickmsg.visible);
     EXPECT_TRUE(t().img_start[0].visible);
-    app.click(t(), 20, 20);
+    app.mouse_up(t(), 20, 20);
     EXPECT_EQ(clicks_heard(), 2);
     EXPECT_TRUE(t().img_start[0].visible);
     EXPECT_FALSE(t().img_start[1].visible);
@@ -206,9 +206,60 @@ TEST_F(Title, ThePromptTakesThePressOnlyOnTheFirstVisit) {
     EXPECT_FALSE(t().lbl_clickmsg.enabled) << "nothing enables the prompt again";
     winmm.clear();
     app.mouse_down(t(), x, y);
-    app.click(t(), x, y);
+    app.mouse_up(t(), x, y);
     EXPECT_EQ(clicks_heard(), 2) << "both go to the window behind the disabled prompt";
     EXPECT_TRUE(t().img_start[0].visible);
+}
+
+TEST_F(Title, OneClickOnThePromptOpensTheMenuAndChoosesNothing) {
+    boot();
+    const ui::Control& prompt = t().lbl_clickmsg;
+    // Its middle lies over the second line's zone, enabled by the press.
+    click(t(), prompt);
+    EXPECT_TRUE(t().img_start[0].visible);
+    EXPECT_EQ(clicks_heard(), 1);
+    EXPECT_FALSE(t().Timer2.enabled()) << "no level chosen";
+    for (auto& splash : t().img_vs) EXPECT_FALSE(splash.visible);
+    choose(1);
+    EXPECT_TRUE(t().img_vs[1].visible);
+    EXPECT_EQ(h().chara_No, 1);
+}
+
+TEST_F(Title, OneClickOnTheBackgroundWhereALineWillShowOpensTheMenuOnly) {
+    struct Case {
+        const char* what;
+        double x, y;
+        bool unlocked;
+    };
+    const Case cases[] = {
+        {"first line", 240, 215, false},
+        {"second line, below the prompt", 240, 272, false},
+        {"third line, unlocked", 240, 290, true},
+    };
+    for (const Case& c : cases) {
+        Program p;
+        p.boot();
+        p.h().newc_Kaikin = c.unlocked;
+        // Clear of the prompt, so the press goes to the window.
+        ASSERT_EQ(p.t().hit(c.x, c.y), nullptr) << c.what;
+        p.app.mouse_down(p.t(), c.x, c.y);
+        p.app.mouse_up(p.t(), c.x, c.y);
+        EXPECT_TRUE(p.menu_shown()) << c.what;
+        EXPECT_EQ(p.clicks_heard(), 2) << c.what << ": the menu step twice";
+        EXPECT_FALSE(p.t().Timer2.enabled()) << c.what << ": no level chosen";
+    }
+}
+
+TEST_F(Title, APressOnOneLineReleasedOnAnotherChoosesNothing) {
+    boot();
+    h().newc_Kaikin = 1;
+    click_background();
+    const ui::Control &from = t().img_click[0], &to = t().img_click[2];
+    app.mouse_down(t(), from.abs_left() + 10, from.abs_top() + 10);
+    app.mouse_up(t(), to.abs_left() + 10, to.abs_top() + 10);
+    EXPECT_FALSE(t().Timer2.enabled());
+    for (auto& splash : t().img_vs) EXPECT_FALSE(splash.visible);
+    EXPECT_TRUE(t().Timer_Sound.enabled()) << "the title music plays on";
 }
 
 TEST_F(Title, TheThirdLineIsOfferedOnlyOnceTheBeagleIsUnlocked) {

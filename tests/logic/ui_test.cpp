@@ -1,6 +1,8 @@
 // The window services: timers on the virtual clock and click routing.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ui/ui.h"
 
 namespace {
@@ -116,9 +118,12 @@ struct Clicks : Services {
         p.on_click = [this] { got.push_back("form"); };
         p.show();
     }
-    std::string at(double x, double y) {
+    // A press at one point and its release at another, by default the same.
+    std::string at(double x, double y) { return drag(x, y, x, y); }
+    std::string drag(double x0, double y0, double x1, double y1) {
         got.clear();
-        app.click(p, x, y);
+        app.mouse_down(p, x0, y0);
+        app.mouse_up(p, x1, y1);
         return got.empty() ? "nothing" : got[0];
     }
 };
@@ -158,6 +163,106 @@ TEST_F(Clicks, NoInputWhileTheMessageBoxIsOpenButTimersGoOn) {
     EXPECT_EQ(fired.size(), 1u);
     app.close_message_box();
     EXPECT_EQ(at(20, 20), "front");
+}
+
+TEST_F(Clicks, TheClickBelongsToTheControlThePressWentTo) {
+    struct Case {
+        const char* what;
+        double x0, y0, x1, y1;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"press and release on one control", 20, 20, 45, 45, "front"},
+        {"released on another control", 20, 20, 70, 15, "nothing"},
+        {"released on another member of the array", 15, 65, 35, 65, "nothing"},
+        {"released off the control, on the window", 20, 20, 20, 95, "nothing"},
+        {"released outside the window", 20, 20, -5, 20, "nothing"},
+    };
+    p.back.visible = false;
+    for (const Case& c : cases) EXPECT_EQ(drag(c.x0, c.y0, c.x1, c.y1), c.want) << c.what;
+}
+
+TEST_F(Clicks, APressOnTheWindowIsClickedWhereverInsideItIsReleased) {
+    p.back.visible = false;
+    p.front.enabled = false;
+    // The press's own handler brings up a control under the pointer: the
+    // click still belongs to the window.
+    p.on_mouse_down = [this] { p.front.enabled = true; };
+    EXPECT_EQ(drag(20, 20, 20, 20), "form");
+    EXPECT_EQ(drag(80, 90, 20, 20), "form");
+    EXPECT_EQ(drag(80, 90, 250, 20), "nothing") << "released outside the window";
+}
+
+TEST_F(Clicks, APressWhoseControlIsHiddenOrDisabledBeforeTheReleaseClicksNothing) {
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"hidden", [this] { p.front.visible = false; }},
+        {"disabled", [this] { p.front.enabled = false; }},
+    };
+    for (const auto& [what, change] : changes) {
+        p.front.visible = p.front.enabled = true;
+        p.front.on_mouse_down = [&change](int) { change(); };
+        EXPECT_EQ(at(20, 20), "nothing") << what << " by its own press handler";
+    }
+}
+
+TEST_F(Clicks, AReleaseWithoutItsPressClicksNothing) {
+    got.clear();
+    app.mouse_up(p, 20, 20);
+    EXPECT_TRUE(got.empty()) << "no press at all";
+    Panel other(app);
+    other.show();
+    app.mouse_down(other, 20, 20);
+    app.mouse_up(p, 20, 20);
+    EXPECT_TRUE(got.empty()) << "pressed in another window";
+    app.mouse_down(p, 20, 20);
+    app.msgbox("text", 48, "title");
+    app.close_message_box();
+    app.mouse_up(p, 20, 20);
+    EXPECT_EQ(got, (std::vector<std::string>{"front"})) << "a box that came and went between";
+    got.clear();
+    app.mouse_up(p, 20, 20);
+    EXPECT_TRUE(got.empty()) << "one release completes one press";
+}
+
+TEST_F(Services, ALateTimerFiresOnceAndCountsOnFromThatFiring) {
+    ui::Timer t;
+    make(t, "a", 200);
+    t.set_enabled(true);
+    clock.now = 1000;  // the loop was held up for a second
+    app.run_due();
+    EXPECT_EQ(fired, (std::vector<std::string>{"a@1000"}));
+    app.advance(199);
+    EXPECT_EQ(fired.size(), 1u);
+    app.advance(1);
+    EXPECT_EQ(fired, (std::vector<std::string>{"a@1000", "a@1200"}));
+}
+
+TEST_F(Services, AWindowsTimersCountFromItsFirstShowing) {
+    struct Window : ui::Form {
+        explicit Window(ui::App& app) : ui::Form(app) {
+            add_timer(on_at_design, "on_at_design", 500, true, "");
+            add_timer(on_by_load, "on_by_load", 100, false, "");
+            add_timer(off, "off", 100, false, "");
+            on_load = [this] { on_by_load.set_enabled(true); };
+        }
+        ui::Timer on_at_design, on_by_load, off;
+    } w(app);
+    for (ui::Timer* t : w.timers) {
+        const std::string name = t->name;
+        t->on_tick = [this, name] { fired.push_back(name + "@" + std::to_string(clock.now)); };
+    }
+    clock.now = 300;  // the display and the pictures coming up
+    w.show();
+    app.advance(500);
+    EXPECT_EQ(fired, (std::vector<std::string>{"on_by_load@400", "on_by_load@500", "on_by_load@600",
+                                               "on_by_load@700", "on_at_design@800", "on_by_load@800"}));
+    w.hide();
+    w.on_by_load.set_enabled(false);
+    app.advance(400);
+    fired.clear();
+    w.show();
+    app.advance(500);
+    EXPECT_EQ(fired, (std::vector<std::string>{"on_at_design@1300"})) << "a later showing leaves the count alone";
 }
 
 TEST(Random, DrawIsIntOfNTimesRndPlusOne) {

@@ -320,7 +320,7 @@ TEST_P(TitleScreens, PromptMenuAndSplash) {
     h().newc_Kaikin = tc.unlocked;
     h().newc_Flg = tc.new_challenger;
     app.mouse_down(tf, 20, 20);
-    app.click(tf, 20, 20);
+    app.mouse_up(tf, 20, 20);
     auto menu = shot(tf, std::string("title_") + tc.menu);
     ui::Control& shown_menu = tf.img_start[tc.unlocked ? 1 : 0];
     expect_picture(*menu, tf, shown_menu, tc.menu);
