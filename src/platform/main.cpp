@@ -56,8 +56,8 @@ int run() {
     ui::SeededRandom random(ui::SeededRandom::clock_seed());
     ui::App app(clock, random, folder);
     SdlWinmm winmm;
-    // The title's music loads while the display and the pictures come up.
-    winmm.preload(folder + "/bg_main.mid");
+    // The synthesizer and both pieces load while the display and the pictures come up.
+    winmm.preload({folder + "/bg_main.mid", folder + "/bg_main_hi.mid"});
     Game game(app, winmm);
 
     platform::SdlBackend backend(app, folder + "/pictures");

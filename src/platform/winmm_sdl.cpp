@@ -1,16 +1,36 @@
 #include "platform/winmm_sdl.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <vector>
+
+#include "ui/files.h"
 
 namespace {
+
+// Enough for the game's music: the fast piece, at its busiest, sounds 58
+// voices at once with TimGM6mb, counting the notes still dying away; the
+// rest leaves room for a soundfont that layers a few of its instruments.
+constexpr int kPolyphony = 96;
+// The level SDL2_mixer drove FluidSynth at (1.2 at full music volume, against
+// FluidSynth's own 0.2), which the pieces are mixed for.
+constexpr double kGain = 1.2;
+
+// FluidSynth reports a damaged piece or soundfont on stderr; the game reports
+// nothing. Done once, before any synthesizer exists, as the setting is global.
+void quiet_fluidsynth() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = 0; level < LAST_LOG_LEVEL; ++level)
+            fluid_set_log_function(level, nullptr, nullptr);
+    });
+}
 
 void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
@@ -55,11 +75,6 @@ bool is(const std::string& word, const char* keyword) {
     return true;
 }
 
-bool readable(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return bool(in);
-}
-
 uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -67,7 +82,7 @@ uint32_t le32(const uint8_t* p) {
 // Reads a MIDI file's tracks, bounds-checked throughout.
 class SmfReader {
 public:
-    explicit SmfReader(std::vector<uint8_t> bytes) : b_(std::move(bytes)) {}
+    explicit SmfReader(const std::vector<uint8_t>& bytes) : b_(bytes) {}
     bool ok() const { return ok_; }
     size_t pos() const { return pos_; }
     void seek(size_t p) {
@@ -99,18 +114,15 @@ public:
     }
 
 private:
-    std::vector<uint8_t> b_;
+    const std::vector<uint8_t>& b_;
     size_t pos_ = 0;
     bool ok_ = true;
 };
 
 }  // namespace
 
-std::optional<double> midi_file_seconds(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    SmfReader r(std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>()));
+std::optional<double> midi_file_seconds(const std::vector<uint8_t>& file) {
+    SmfReader r(file);
     if (!r.tag("MThd")) return std::nullopt;
     uint32_t header = r.be(4);
     r.be(2);  // format
@@ -176,8 +188,27 @@ std::optional<double> midi_file_seconds(const std::string& path) {
     return seconds;
 }
 
-SdlWinmm::SdlWinmm(const std::string& soundfont) {
+
+std::optional<std::string> find_soundfont(const std::vector<std::string>& candidates) {
+    for (const std::string& path : candidates) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ::close(fd);
+        if (regular) return path;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> default_soundfonts() {
+    return {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+            "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/MuseScore_General.sf2"};
+}
+
+SdlWinmm::SdlWinmm(const std::vector<std::string>& soundfonts) {
     silence_alsa();
+    quiet_fluidsynth();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     sdl_audio_ = true;
     // 22.05 kHz: the synthesizer renders the music all the time, at half the
@@ -186,59 +217,122 @@ SdlWinmm::SdlWinmm(const std::string& soundfont) {
     if (Mix_OpenAudio(22050, MIX_DEFAULT_FORMAT, 2, 1024) != 0) return;
     audio_open_ = true;
     Mix_AllocateChannels(1);
-    int freq = 0, channels = 0;
+    // The device may have been opened at another rate or channel count; the
+    // sample format is the one asked for.
     Uint16 format = 0;
-    Mix_QuerySpec(&freq, &format, &channels);
-    bytes_per_second_ = uint64_t(freq) * uint64_t(channels) * (SDL_AUDIO_BITSIZE(format) / 8);
-    Mix_SetPostMix(&SdlWinmm::count_mixed, this);
-    // FluidSynth reads the soundfont each time a piece is loaded, so it is set
-    // once here; the environment variable covers builds that only look there.
-    if (readable(soundfont)) {
-        have_soundfont_ = true;
-        Mix_SetSoundFonts(soundfont.c_str());
-        setenv("SDL_SOUNDFONTS", soundfont.c_str(), 0);
-    }
+    if (Mix_QuerySpec(&rate_, &format, &channels_) == 0 || format != AUDIO_S16SYS || channels_ < 1)
+        return;
+    soundfont_ = find_soundfont(soundfonts);
+    Mix_HookMusic(&SdlWinmm::render, this);
 }
 
 SdlWinmm::~SdlWinmm() {
-    finish_preload();
+    if (setup_.joinable()) setup_.join();
     if (audio_open_) {
-        Mix_SetPostMix(nullptr, nullptr);
+        Mix_HookMusic(nullptr, nullptr);
         Mix_HaltChannel(-1);
         if (effect_) Mix_FreeChunk(effect_);
-        close_music();
-        for (auto& [path, piece] : pieces_) Mix_FreeMusic(piece.music);
         Mix_CloseAudio();
     }
+    // The audio thread is gone: nothing else uses the synthesizer now.
+    if (player_) delete_fluid_player(player_);
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
     if (sdl_audio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 std::optional<SdlWinmm::Stamp> SdlWinmm::stamp_of(const std::string& path) {
-    std::error_code e1, e2;
-    Stamp s{std::filesystem::last_write_time(path, e1), std::filesystem::file_size(path, e2)};
-    if (e1 || e2) return std::nullopt;
-    return s;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return Stamp{st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size, st.st_ino};
 }
 
-std::optional<SdlWinmm::Piece> SdlWinmm::load_piece(const std::string& path) {
+SdlWinmm::Loaded SdlWinmm::load_piece(const std::string& path) {
+    // Stamped before reading: a change while it is read shows at the next open.
     auto stamp = stamp_of(path);
-    Mix_Music* music = stamp ? Mix_LoadMUS(path.c_str()) : nullptr;
-    if (!music) return std::nullopt;
-    return Piece{music, *stamp};
+    auto bytes = stamp ? ui::read_file(path) : std::nullopt;
+    if (!bytes) return {nullptr, mci_error::kFileNotFound};
+    auto seconds = midi_file_seconds(*bytes);
+    if (!seconds) return {nullptr, mci_error::kInvalidFile};
+    return {std::make_shared<const Piece>(Piece{*stamp, std::move(*bytes), *seconds}), 0};
 }
 
-void SdlWinmm::preload(const std::string& path) {
-    finish_preload();
-    if (!audio_open_ || !have_soundfont_ || pieces_.count(path)) return;
-    preloader_ = std::thread([this, path] {
-        if (auto piece = load_piece(path)) pieces_[path] = *piece;
-        // SDL frees a thread's error text by itself only in threads it made.
-        SDL_TLSCleanup();
-    });
+void SdlWinmm::preload(const std::vector<std::string>& pieces) {
+    if (audio_open_ && soundfont_) start_setup(pieces);
 }
 
-void SdlWinmm::finish_preload() {
-    if (preloader_.joinable()) preloader_.join();
+void SdlWinmm::start_setup(const std::vector<std::string>& pieces) {
+    if (setup_started_) return;
+    setup_started_ = true;
+    try {
+        setup_ = std::thread([this, pieces] {
+            try {
+                set_up(pieces);
+            } catch (...) {
+                // Out of memory: no music, like a soundfont that fails to load.
+                std::lock_guard lock(music_mutex_);
+                setup_failed_ = true;
+                play_waiting_ = false;
+            }
+            // SDL frees a thread's error text by itself only in threads it made.
+            SDL_TLSCleanup();
+        });
+    } catch (...) {
+        std::lock_guard lock(music_mutex_);
+        setup_failed_ = true;  // no thread, no music
+    }
+}
+
+void SdlWinmm::set_up(const std::vector<std::string>& pieces) {
+    // The pieces first: they take a moment, the soundfont most of the time.
+    for (const std::string& path : pieces) {
+        Loaded loaded = load_piece(path);
+        if (!loaded.piece) continue;
+        std::lock_guard lock(pieces_mutex_);
+        pieces_[path] = std::move(loaded.piece);
+    }
+    make_synth();
+}
+
+void SdlWinmm::make_synth() {
+    fluid_settings_t* settings = new_fluid_settings();
+    // No reverb or chorus: they run on every audio block whether a note sounds
+    // or not. The player keeps time by the samples rendered, in the music
+    // hook, rather than by a timer thread of its own. Its reset at the start
+    // of a piece would set the interpolation back to the default, so
+    // start_player resets instead.
+    bool ok = settings &&
+              fluid_settings_setint(settings, "synth.reverb.active", 0) == FLUID_OK &&
+              fluid_settings_setint(settings, "synth.chorus.active", 0) == FLUID_OK &&
+              fluid_settings_setnum(settings, "synth.sample-rate", double(rate_)) == FLUID_OK &&
+              fluid_settings_setint(settings, "synth.polyphony", kPolyphony) == FLUID_OK &&
+              fluid_settings_setnum(settings, "synth.gain", kGain) == FLUID_OK &&
+              fluid_settings_setstr(settings, "player.timing-source", "sample") == FLUID_OK &&
+              fluid_settings_setint(settings, "player.reset-synth", 0) == FLUID_OK;
+    fluid_synth_t* synth = ok ? new_fluid_synth(settings) : nullptr;
+    ok = synth && fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR) == FLUID_OK &&
+         fluid_synth_sfload(synth, soundfont_->c_str(), 1) != FLUID_FAILED;
+    {
+        std::lock_guard lock(music_mutex_);
+        if (ok) {
+            settings_ = settings;
+            synth_ = synth;
+            if (play_waiting_) start_player();
+        } else {
+            setup_failed_ = true;
+        }
+        play_waiting_ = false;
+    }
+    if (!ok) {
+        if (synth) delete_fluid_synth(synth);
+        if (settings) delete_fluid_settings(settings);
+    }
+}
+
+fluid_synth_t* SdlWinmm::synth_when_ready() {
+    preload({});
+    if (setup_.joinable()) setup_.join();
+    return synth_;
 }
 
 bool SdlWinmm::effect_playing() const {
@@ -246,7 +340,6 @@ bool SdlWinmm::effect_playing() const {
 }
 
 int32_t SdlWinmm::sndPlaySoundA(const uint8_t* image, size_t size, int32_t /*flags*/) {
-    finish_preload();
     if (!audio_open_ || !image || size < 8) return 0;
     if (std::memcmp(image, "RIFF", 4) != 0) return 0;
     // The RIFF header tells how long the file is, but a file cut short claims
@@ -265,29 +358,65 @@ int32_t SdlWinmm::sndPlaySoundA(const uint8_t* image, size_t size, int32_t /*fla
     return 1;
 }
 
-void SdlWinmm::count_mixed(void* self, Uint8*, int len) {
-    static_cast<SdlWinmm*>(self)->mixed_bytes_ += uint64_t(len);
+void SdlWinmm::render(void* self, Uint8* stream, int len) {
+    SdlWinmm& w = *static_cast<SdlWinmm*>(self);
+    std::memset(stream, 0, size_t(len));  // silence in signed 16 bits
+    std::lock_guard lock(w.music_mutex_);
+    if (!w.player_) return;
+    // Past the piece's end, once its last notes have died away, nothing sounds.
+    if (w.frames_played_ >= w.piece_frames_ && fluid_synth_get_active_voice_count(w.synth_) == 0)
+        return;
+    const int frames = len / (2 * w.channels_);
+    auto* out = reinterpret_cast<int16_t*>(stream);
+    bool ok = true;
+    if (w.channels_ >= 2) {
+        // Left and right into the first two channels of each frame.
+        ok = fluid_synth_write_s16(w.synth_, frames, out, 0, w.channels_, out, 1, w.channels_) ==
+             FLUID_OK;
+    } else {
+        int16_t pairs[2 * 256];
+        for (int done = 0; ok && done < frames;) {
+            const int n = std::min(frames - done, 256);
+            ok = fluid_synth_write_s16(w.synth_, n, pairs, 0, 2, pairs, 1, 2) == FLUID_OK;
+            for (int i = 0; i < n; ++i)
+                out[done + i] = int16_t((int(pairs[2 * i]) + pairs[2 * i + 1]) / 2);
+            done += n;
+        }
+    }
+    if (!ok) std::memset(stream, 0, size_t(len));
+    w.frames_played_ += uint64_t(frames);
 }
 
-int32_t SdlWinmm::start_music() {
-    // Counting from just after the start is late by a buffer at most.
-    int r = Mix_PlayMusic(music_, 1);
-    mixed_bytes_ = 0;
-    return r == 0 ? 0 : mci_error::kHardware;
+void SdlWinmm::start_player() {
+    drop_player();
+    // A fresh start: the last piece's notes and controllers go, and the
+    // interpolation, which the reset sets back to the default, is set again.
+    if (fluid_synth_system_reset(synth_) != FLUID_OK ||
+        fluid_synth_set_interp_method(synth_, -1, FLUID_INTERP_LINEAR) != FLUID_OK)
+        return;
+    fluid_player_t* player = new_fluid_player(synth_);
+    if (!player) return;
+    if (fluid_player_add_mem(player, piece_->bytes.data(), piece_->bytes.size()) != FLUID_OK ||
+        fluid_player_play(player) != FLUID_OK) {
+        delete_fluid_player(player);
+        return;
+    }
+    player_ = player;
+    frames_played_ = 0;
+    piece_frames_ = uint64_t(std::ceil(piece_->seconds * rate_));
+}
+
+void SdlWinmm::drop_player() {
+    if (player_) delete_fluid_player(player_);
+    player_ = nullptr;
 }
 
 bool SdlWinmm::music_playing() const {
-    if (!Mix_PlayingMusic()) return false;
-    return !piece_seconds_ || bytes_per_second_ == 0 ||
-           double(mixed_bytes_.load()) / double(bytes_per_second_) < *piece_seconds_;
-}
-
-void SdlWinmm::close_music() {
-    if (music_) {
-        Mix_HaltMusic();
-        music_ = nullptr;
-    }
-    alias_.clear();
+    if (play_waiting_) return true;
+    // FluidSynth's player only calls itself done seconds after the last
+    // event, so the end is judged from the piece's own length.
+    return player_ && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING &&
+           frames_played_ < piece_frames_;
 }
 
 int32_t SdlWinmm::reply_text(const char* text, char* reply, int32_t length) {
@@ -304,22 +433,36 @@ int32_t SdlWinmm::reply_text(const char* text, char* reply, int32_t length) {
 
 int32_t SdlWinmm::mci_open(const std::string& path, const std::string& alias) {
     if (!alias_.empty()) return mci_error::kDuplicateAlias;
-    if (!readable(path)) return mci_error::kFileNotFound;
+    const auto stamp = stamp_of(path);
+    if (!stamp) return mci_error::kFileNotFound;
     if (!audio_open_) return mci_error::kHardware;
-    if (!have_soundfont_) return mci_error::kCannotLoadDriver;
-    auto it = pieces_.find(path);
-    if (it != pieces_.end() && stamp_of(path) != it->second.stamp) {
-        Mix_FreeMusic(it->second.music);
-        pieces_.erase(it);
-        it = pieces_.end();
+    if (!soundfont_) return mci_error::kCannotLoadDriver;
+    start_setup({});
+    {
+        std::lock_guard lock(music_mutex_);
+        if (setup_failed_) return mci_error::kCannotLoadDriver;
     }
-    if (it == pieces_.end()) {
-        auto piece = load_piece(path);
-        if (!piece) return mci_error::kInvalidFile;
-        it = pieces_.emplace(path, *piece).first;
+
+    std::shared_ptr<const Piece> piece;
+    {
+        std::lock_guard lock(pieces_mutex_);
+        auto it = pieces_.find(path);
+        if (it != pieces_.end() && it->second->stamp == *stamp) piece = it->second;
     }
-    music_ = it->second.music;
-    piece_seconds_ = midi_file_seconds(path);
+    if (!piece) {
+        // Not read beforehand, or the file changed since.
+        Loaded loaded = load_piece(path);
+        std::lock_guard lock(pieces_mutex_);
+        if (!loaded.piece) {
+            pieces_.erase(path);
+            return loaded.error;
+        }
+        piece = pieces_[path] = std::move(loaded.piece);
+    }
+    {
+        std::lock_guard lock(music_mutex_);
+        piece_ = std::move(piece);
+    }
     alias_ = alias;
     // Kept in lower case: aliases, like keywords, match in any case.
     for (char& c : alias_) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -328,11 +471,17 @@ int32_t SdlWinmm::mci_open(const std::string& path, const std::string& alias) {
 
 int32_t SdlWinmm::mciSendStringA(const std::string& command, char* reply, int32_t length,
                                  int32_t /*callback_window*/) {
-    finish_preload();
     if (reply && length > 0) reply[0] = '\0';
-    std::vector<std::string> w;
-    if (!split_words(command, w) || w.empty()) return mci_error::kUnrecognizedCommand;
+    try {
+        std::vector<std::string> w;
+        if (!split_words(command, w) || w.empty()) return mci_error::kUnrecognizedCommand;
+        return mci_command(w, reply, length);
+    } catch (...) {
+        return mci_error::kHardware;  // out of memory
+    }
+}
 
+int32_t SdlWinmm::mci_command(const std::vector<std::string>& w, char* reply, int32_t length) {
     const std::string& verb = w[0];
     if (is(verb, "open")) {
         if (w.size() != 4 || !is(w[2], "alias") || w[3].empty())
@@ -345,25 +494,35 @@ int32_t SdlWinmm::mciSendStringA(const std::string& command, char* reply, int32_
         return mci_error::kInvalidDeviceName;
 
     if (is(verb, "play")) {
-        if (w.size() == 2) {
-            // Already playing: MCI carries on without a restart.
-            if (music_playing()) return 0;
-        } else if (w.size() == 4 && is(w[2], "from")) {
-            if (w[3] != "0") return mci_error::kOutOfRange;
-        } else {
-            return mci_error::kUnrecognizedCommand;
+        const bool from_start = w.size() == 4 && is(w[2], "from");
+        if (from_start && w[3] != "0") return mci_error::kOutOfRange;
+        if (!from_start && w.size() != 2) return mci_error::kUnrecognizedCommand;
+        std::lock_guard lock(music_mutex_);
+        // Already playing: MCI carries on without a restart.
+        if (from_start || !music_playing()) {
+            if (synth_)
+                start_player();
+            else
+                play_waiting_ = !setup_failed_;  // the set-up starts it when it is done
         }
-        return start_music();
+        return 0;
     }
     if (is(verb, "status")) {
         if (w.size() != 3 || !is(w[2], "mode")) return mci_error::kUnrecognizedCommand;
-        return reply_text(music_playing() ? "playing" : "stopped", reply, length);
+        bool playing;
+        {
+            std::lock_guard lock(music_mutex_);
+            playing = music_playing();
+        }
+        return reply_text(playing ? "playing" : "stopped", reply, length);
     }
     if (w.size() != 2) return mci_error::kUnrecognizedCommand;
-    if (is(verb, "stop")) {
-        Mix_HaltMusic();
-        return 0;
+    {
+        std::lock_guard lock(music_mutex_);
+        drop_player();
+        play_waiting_ = false;
+        if (is(verb, "close")) piece_.reset();
     }
-    close_music();  // "close"
+    if (is(verb, "close")) alias_.clear();
     return 0;
 }

@@ -1,16 +1,19 @@
-// The SDL2_mixer back end on SDL's dummy audio driver: real decoding and
-// mixing, no sound card needed.
+// The SDL2_mixer and FluidSynth back end on SDL's dummy audio driver: real
+// decoding, synthesis and mixing, no sound card needed.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -19,6 +22,7 @@
 #include <SDL.h>
 
 #include "platform/winmm_sdl.h"
+#include "ui/files.h"
 
 namespace {
 
@@ -37,10 +41,10 @@ void put32(std::vector<uint8_t>& v, uint32_t x) {
     put16(v, x >> 16);
 }
 
-// A WAV file image of a mono 16-bit sine, followed by the 0 byte the game
-// appends (which must not be taken for audio).
-std::vector<uint8_t> tone_wav(double seconds, double hz) {
-    const uint32_t rate = 22050, frames = uint32_t(seconds * rate), data = frames * 2;
+// A WAV file image of mono 16-bit samples at 22.05 kHz, followed by the 0 byte
+// the game appends (which must not be taken for audio).
+std::vector<uint8_t> wav(const std::vector<int16_t>& samples) {
+    const uint32_t rate = 22050, data = uint32_t(samples.size()) * 2;
     std::vector<uint8_t> v = {'R', 'I', 'F', 'F'};
     put32(v, 36 + data);
     for (char c : std::string("WAVEfmt ")) v.push_back(uint8_t(c));
@@ -53,10 +57,16 @@ std::vector<uint8_t> tone_wav(double seconds, double hz) {
     put16(v, 16);
     for (char c : std::string("data")) v.push_back(uint8_t(c));
     put32(v, data);
-    for (uint32_t i = 0; i < frames; ++i)
-        put16(v, uint16_t(int16_t(8000 * std::sin(2 * M_PI * hz * i / rate))));
+    for (int16_t x : samples) put16(v, uint16_t(x));
     v.push_back(0);
     return v;
+}
+
+std::vector<uint8_t> tone_wav(double seconds, double hz) {
+    std::vector<int16_t> samples(size_t(seconds * 22050));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t(8000 * std::sin(2 * M_PI * hz * double(i) / 22050));
+    return wav(samples);
 }
 
 std::vector<uint8_t> vlq(uint32_t t) {
@@ -140,18 +150,16 @@ TEST(MidiFileSeconds, FollowsTempoChangesAndTheLongestTrack) {
         {"not a MIDI file", tone_wav(0.1, 440), std::nullopt},
         {"cut short", std::vector<uint8_t>(whole.begin(), whole.end() - 6),
          std::nullopt},
+        {"empty", {}, std::nullopt},
     };
     for (const LengthCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = temp_file("len.mid", c.file);
-        auto got = midi_file_seconds(path);
+        auto got = midi_file_seconds(c.file);
         ASSERT_EQ(got.has_value(), c.seconds.has_value());
         if (c.seconds) {
             EXPECT_NEAR(*got, *c.seconds, 1e-9);
         }
-        std::filesystem::remove(path);
     }
-    EXPECT_EQ(midi_file_seconds("/nonexistent/x.mid"), std::nullopt);
 }
 
 TEST(SdlWinmmEffects, ASoundPlaysFromMemoryAndTheNextCutsItOff) {
@@ -237,15 +245,84 @@ INSTANTIATE_TEST_SUITE_P(
     // Named by position: the cases hold pointers, which differ from run to run.
     [](const auto& info) { return std::to_string(info.index); });
 
+// The platform's own soundfont, as the game finds it.
+std::optional<std::string> system_soundfont() { return find_soundfont(default_soundfonts()); }
+
+// What reaches file descriptor 2 while it lives, FluidSynth's and SDL's
+// writes included.
+class StderrCapture {
+public:
+    StderrCapture() : file_(std::tmpfile()) {
+        std::fflush(stderr);
+        saved_ = dup(2);
+        if (file_) dup2(fileno(file_), 2);
+    }
+    ~StderrCapture() {
+        restore();
+        if (file_) std::fclose(file_);
+    }
+    std::string text() {
+        restore();
+        std::string out;
+        if (!file_) return "(no capture)";
+        std::rewind(file_);
+        char buf[512];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, file_)) > 0;) out.append(buf, n);
+        return out;
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
+    }
+    std::FILE* file_;
+    int saved_ = -1;
+};
+
+struct LookupCase {
+    const char* what;
+    std::vector<std::string> names;  // in the temporary folder
+    const char* found;               // nullptr: none
+};
+
+TEST(FindSoundfont, TheFirstReadableFileWins) {
+    const auto dir = std::filesystem::temp_directory_path() / ("sf_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "folder.sf2");
+    for (const char* name : {"first.sf2", "second.sf2"})
+        std::ofstream(dir / name, std::ios::binary) << "sfbk";
+    const std::vector<LookupCase> cases = {
+        {"the first of two", {"first.sf2", "second.sf2"}, "first.sf2"},
+        {"the order of the list, not of the names", {"second.sf2", "first.sf2"}, "second.sf2"},
+        {"a missing file is skipped", {"missing.sf2", "second.sf2"}, "second.sf2"},
+        {"a folder is skipped", {"folder.sf2", "first.sf2"}, "first.sf2"},
+        {"nothing readable", {"missing.sf2", "folder.sf2"}, nullptr},
+        {"an empty list", {}, nullptr},
+    };
+    for (const LookupCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> paths;
+        for (const std::string& n : c.names) paths.push_back((dir / n).string());
+        const auto got = find_soundfont(paths);
+        if (c.found) {
+            EXPECT_EQ(got, (dir / c.found).string());
+        } else {
+            EXPECT_EQ(got, std::nullopt);
+        }
+    }
+    std::filesystem::remove_all(dir);
+}
+
 class SdlWinmmMusic : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = temp_file("short.mid", short_midi(300));
         if (!w_.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
-        int32_t r = w_.mciSendStringA("open \"" + path_ + "\" alias bgm", nullptr, 0, 0);
-        if (r == mci_error::kInvalidFile)
-            GTEST_SKIP() << "SDL_mixer cannot play MIDI here: " << Mix_GetError();
-        ASSERT_EQ(r, 0);
+        ASSERT_NE(w_.synth_when_ready(), nullptr);
+        ASSERT_EQ(w_.mciSendStringA("open \"" + path_ + "\" alias bgm", nullptr, 0, 0), 0);
     }
     void TearDown() override { std::filesystem::remove(path_); }
 
@@ -268,21 +345,22 @@ protected:
     std::string path_;
 };
 
-TEST_F(SdlWinmmMusic, PlaysToItsEndThenReadsStopped) {
+TEST_F(SdlWinmmMusic, PlaysToItsEndThenReadsStoppedAndAgainAfterARestart) {
     EXPECT_EQ(status(w_), "stopped");  // opened, not yet playing
-    ASSERT_EQ(w_.mciSendStringA("play bgm", nullptr, 0, 0), 0);
-    int32_t code = -1;
-    EXPECT_EQ(status(w_, &code), "playing");
-    EXPECT_EQ(code, 0);
-    // At the piece's own end, not when FluidSynth lets the last note ring out.
-    auto took = seconds_until_stopped();
-    ASSERT_TRUE(took.has_value());
-    EXPECT_GT(*took, 0.2);
-    EXPECT_LT(*took, 0.8);
-
-    // The watcher's restart.
-    ASSERT_EQ(w_.mciSendStringA("play bgm from 0", nullptr, 0, 0), 0);
-    EXPECT_EQ(status(w_), "playing");
+    // The first play, then the watcher's restart: each plays the whole piece.
+    for (const char* play : {"play bgm", "play bgm from 0"}) {
+        SCOPED_TRACE(play);
+        ASSERT_EQ(w_.mciSendStringA(play, nullptr, 0, 0), 0);
+        int32_t code = -1;
+        EXPECT_EQ(status(w_, &code), "playing");
+        EXPECT_EQ(code, 0);
+        // At the piece's own end, not when FluidSynth's player calls itself
+        // done, seconds later.
+        auto took = seconds_until_stopped();
+        ASSERT_TRUE(took.has_value());
+        EXPECT_GT(*took, 0.2);
+        EXPECT_LT(*took, 0.8);
+    }
 }
 
 TEST_F(SdlWinmmMusic, StopAndCloseEndTheDevice) {
@@ -312,30 +390,17 @@ TEST_F(SdlWinmmMusic, AReopenedPieceIsLoadedAgainOnlyIfItsFileChanged) {
     EXPECT_EQ(status(w_), "");
 }
 
-TEST(SdlWinmmPreload, APreloadedPieceOpensAndPlaysAndABadOneStillFails) {
-    const std::string good = temp_file("pre_good.mid", short_midi(300));
-    const std::string bad = temp_file("pre_bad.mid", {'M', 'T', 'h', 'd'});
-    SdlWinmm w;
-    if (!w.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
-    w.preload(good);
-    EXPECT_EQ(w.mciSendStringA("open \"" + good + "\" alias bgm", nullptr, 0, 0), 0);
-    EXPECT_EQ(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
-    EXPECT_EQ(status(w), "playing");
-    EXPECT_EQ(w.mciSendStringA("close bgm", nullptr, 0, 0), 0);
-
-    w.preload(bad);
-    EXPECT_EQ(w.mciSendStringA("open \"" + bad + "\" alias bgm", nullptr, 0, 0), mci_error::kInvalidFile);
-    std::filesystem::remove(good);
-    std::filesystem::remove(bad);
-}
-
 TEST_F(SdlWinmmMusic, OneDeviceOneAlias) {
     EXPECT_EQ(w_.mciSendStringA("open \"" + path_ + "\" alias bgm", nullptr, 0, 0),
+              mci_error::kDuplicateAlias);
+    EXPECT_EQ(w_.mciSendStringA("OPEN \"" + path_ + "\" ALIAS Other", nullptr, 0, 0),
               mci_error::kDuplicateAlias);
     EXPECT_EQ(w_.mciSendStringA("play other", nullptr, 0, 0), mci_error::kInvalidDeviceName);
     EXPECT_EQ(w_.mciSendStringA("play bgm from 1000", nullptr, 0, 0), mci_error::kOutOfRange);
     EXPECT_EQ(w_.mciSendStringA("status bgm", nullptr, 0, 0), mci_error::kUnrecognizedCommand);
     EXPECT_EQ(status(w_), "stopped");  // none of those started anything
+    EXPECT_EQ(w_.mciSendStringA("Play BGM", nullptr, 0, 0), 0);
+    EXPECT_EQ(status(w_), "playing");
 }
 
 TEST_F(SdlWinmmMusic, AShortReplyBufferIsCutAndTerminated) {
@@ -346,9 +411,238 @@ TEST_F(SdlWinmmMusic, AShortReplyBufferIsCutAndTerminated) {
     EXPECT_EQ(reply[4], 'x');
 }
 
+// The mixer's output after the effect and the music, as the audio thread
+// hands it on; statistics of both channels together.
+class OutputProbe {
+public:
+    OutputProbe() { Mix_SetPostMix(&OutputProbe::take, this); }
+    ~OutputProbe() { Mix_SetPostMix(nullptr, nullptr); }
+    void start() {
+        std::lock_guard lock(mutex_);
+        on_ = true;
+        n_ = 0;
+        sum_ = sum_squares_ = 0;
+    }
+    // Waits, boundedly, for `samples` samples; their mean and the RMS of their
+    // distance from it, or none if they did not come.
+    std::optional<std::pair<double, double>> collect(size_t samples) {
+        for (int i = 0; i < 200; ++i) {
+            {
+                std::lock_guard lock(mutex_);
+                if (n_ >= samples) {
+                    on_ = false;
+                    const double mean = sum_ / double(n_);
+                    const double variance = sum_squares_ / double(n_) - mean * mean;
+                    return std::make_pair(mean, std::sqrt(std::max(variance, 0.0)));
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::nullopt;
+    }
+
+private:
+    static void take(void* self, Uint8* stream, int len) {
+        auto& p = *static_cast<OutputProbe*>(self);
+        std::lock_guard lock(p.mutex_);
+        if (!p.on_) return;
+        const auto* s = reinterpret_cast<const int16_t*>(stream);
+        for (int i = 0; i < len / 2; ++i) {
+            p.sum_ += s[i];
+            p.sum_squares_ += double(s[i]) * s[i];
+        }
+        p.n_ += size_t(len / 2);
+    }
+    std::mutex mutex_;
+    bool on_ = false;
+    size_t n_ = 0;
+    double sum_ = 0, sum_squares_ = 0;
+};
+
+TEST(SdlWinmmOutput, ThePieceSoundsUnderAnEffectThatPlaysOnTop) {
+    const std::string path = temp_file("mix.mid", short_midi(1500));
+    SdlWinmm w;
+    if (!w.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
+    ASSERT_NE(w.synth_when_ready(), nullptr);
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    ASSERT_NE(Mix_QuerySpec(&freq, &format, &channels), 0);
+    const size_t quarter_second = size_t(freq * channels / 4);
+    // A level that does not move: whatever varies in the output is the music.
+    const auto level = wav(std::vector<int16_t>(22050 * 2, 4000));
+    OutputProbe probe;
+    struct Round {
+        const char* what;
+        bool effect, music;
+    };
+    for (const Round r : {Round{"the effect alone", true, false},
+                          Round{"the effect and the music", true, true},
+                          Round{"the music alone", false, true}}) {
+        SCOPED_TRACE(r.what);
+        if (r.effect) {
+            ASSERT_EQ(w.sndPlaySoundA(level.data(), level.size(), 5), 1);
+        }
+        if (r.music) {
+            ASSERT_EQ(w.mciSendStringA("open \"" + path + "\" alias bgm", nullptr, 0, 0), 0);
+            ASSERT_EQ(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
+        }
+        probe.start();
+        const auto got = probe.collect(quarter_second);
+        ASSERT_TRUE(got.has_value()) << "no audio came";
+        const auto [mean, spread] = *got;
+        EXPECT_NEAR(mean, r.effect ? 4000 : 0, 500);
+        if (r.music) {
+            EXPECT_GT(spread, 200);
+        } else {
+            EXPECT_LT(spread, 1);
+        }
+        EXPECT_EQ(w.effect_playing(), r.effect);
+        if (r.music) {
+            ASSERT_EQ(w.mciSendStringA("close bgm", nullptr, 0, 0), 0);
+        }
+        Mix_HaltChannel(SdlWinmm::kEffectChannel);
+    }
+    std::filesystem::remove(path);
+}
+
+TEST(SdlWinmmSynth, ItsSettingsAreTheOnesTheGameNeeds) {
+    SdlWinmm w;
+    if (!w.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
+    fluid_synth_t* synth = w.synth_when_ready();
+    ASSERT_NE(synth, nullptr);
+    fluid_settings_t* settings = fluid_synth_get_settings(synth);
+    int freq = 0, channels = 0;
+    Uint16 format = 0;
+    ASSERT_NE(Mix_QuerySpec(&freq, &format, &channels), 0);
+    struct Setting {
+        const char* name;
+        double value;
+    };
+    // Reverb and chorus would run on every block, a note sounding or not;
+    // another rate would play every piece at the wrong pitch and speed.
+    for (const Setting& s : {Setting{"synth.reverb.active", 0}, Setting{"synth.chorus.active", 0},
+                             Setting{"synth.sample-rate", double(freq)}}) {
+        SCOPED_TRACE(s.name);
+        double value = -1;
+        int number = -1;
+        if (fluid_settings_get_type(settings, s.name) == FLUID_INT_TYPE) {
+            ASSERT_EQ(fluid_settings_getint(settings, s.name, &number), FLUID_OK);
+            value = number;
+        } else {
+            ASSERT_EQ(fluid_settings_getnum(settings, s.name, &value), FLUID_OK);
+        }
+        EXPECT_EQ(value, s.value);
+    }
+    EXPECT_EQ(fluid_synth_sfcount(synth), 1);  // the soundfont is in, once
+
+    // Enough voices for the game's own pieces, start to end, with the same
+    // soundfont, rate and polyphony: none is ever taken from a sounding note.
+    const int polyphony = fluid_synth_get_polyphony(synth);
+    fluid_settings_t* copy = new_fluid_settings();
+    ASSERT_EQ(fluid_settings_setnum(copy, "synth.sample-rate", double(freq)), FLUID_OK);
+    ASSERT_EQ(fluid_settings_setint(copy, "synth.polyphony", polyphony), FLUID_OK);
+    ASSERT_EQ(fluid_settings_setint(copy, "synth.reverb.active", 0), FLUID_OK);
+    ASSERT_EQ(fluid_settings_setint(copy, "synth.chorus.active", 0), FLUID_OK);
+    fluid_synth_t* offline = new_fluid_synth(copy);
+    ASSERT_NE(offline, nullptr);
+    const auto soundfont = system_soundfont();
+    ASSERT_TRUE(soundfont.has_value());
+    ASSERT_NE(fluid_synth_sfload(offline, soundfont->c_str(), 1), FLUID_FAILED);
+    for (const char* name : {"bg_main.mid", "bg_main_hi.mid"}) {
+        SCOPED_TRACE(name);
+        const auto bytes = ui::read_file(std::string(PATAPATA_SOURCE_DIR) + "/assets/media/" + name);
+        ASSERT_TRUE(bytes.has_value());
+        const auto seconds = midi_file_seconds(*bytes);
+        ASSERT_TRUE(seconds.has_value());
+        fluid_player_t* player = new_fluid_player(offline);
+        ASSERT_EQ(fluid_player_add_mem(player, bytes->data(), bytes->size()), FLUID_OK);
+        ASSERT_EQ(fluid_player_play(player), FLUID_OK);
+        int most = 0;
+        std::vector<int16_t> block(2 * 64);
+        for (long frame = 0; frame < long(*seconds * freq); frame += 64) {
+            fluid_synth_write_s16(offline, 64, block.data(), 0, 2, block.data(), 1, 2);
+            most = std::max(most, fluid_synth_get_active_voice_count(offline));
+        }
+        EXPECT_GT(most, 0);
+        EXPECT_LT(most, polyphony);
+        delete_fluid_player(player);
+        fluid_synth_system_reset(offline);
+    }
+    delete_fluid_synth(offline);
+    delete_fluid_settings(copy);
+}
+
+struct Refusal {
+    const char* what;
+    std::vector<uint8_t> file;  // empty: a folder in its place
+    int32_t open_code;           // 0: opens, and playing ends in silence
+};
+
+TEST(SdlWinmmQuiet, AFolderOrADamagedPieceIsRefusedWithoutAWord) {
+    const auto real = ui::read_file(std::string(PATAPATA_SOURCE_DIR) + "/assets/media/bg_main.mid");
+    ASSERT_TRUE(real.has_value());
+    // The first 16 bytes kept, garbage after them, as the damaged-media runs do.
+    std::vector<uint8_t> damaged(real->begin(), real->begin() + 16);
+    for (size_t i = 16; i < real->size(); ++i) damaged.push_back(uint8_t(i * 131 + 7));
+    // Ten seconds long in its framing, with an event FluidSynth refuses to read.
+    const auto undefined_event =
+        smf({cat({0x00, 0xC0, 12, 0x00, 0x90, 72, 100}, cat(vlq(9600), {0xF4, 0x01, 0x02}))}, 480);
+    const std::vector<Refusal> cases = {
+        {"a folder", {}, mci_error::kFileNotFound},
+        {"damaged after its header", damaged, mci_error::kInvalidFile},
+        {"a header alone", {'M', 'T', 'h', 'd'}, mci_error::kInvalidFile},
+        {"an undefined event", undefined_event, 0},
+    };
+    for (const Refusal& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string path = temp_file("refused.mid", c.file);
+        if (c.file.empty()) {
+            std::filesystem::remove(path);
+            std::filesystem::create_directory(path);
+        }
+        StderrCapture err;
+        {
+            SdlWinmm w;
+            if (!w.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
+            ASSERT_NE(w.synth_when_ready(), nullptr);
+            EXPECT_EQ(w.mciSendStringA("open \"" + path + "\" alias bgm", nullptr, 0, 0),
+                      c.open_code);
+            if (c.open_code == 0) {
+                ASSERT_EQ(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
+                // FluidSynth gives up on it at once, long before its end.
+                for (int i = 0; i < 100 && status(w) != "stopped"; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                EXPECT_EQ(status(w), "stopped");
+            }
+        }
+        EXPECT_EQ(err.text(), "");
+        std::filesystem::remove_all(path);
+    }
+}
+
+TEST(SdlWinmmPreload, PreloadedPiecesOpenAndPlayAndABadOneStillFails) {
+    const std::string good = temp_file("pre_good.mid", short_midi(300));
+    const std::string bad = temp_file("pre_bad.mid", {'M', 'T', 'h', 'd'});
+    SdlWinmm w;
+    if (!w.midi_available()) GTEST_SKIP() << "no audio device or no soundfont";
+    w.preload({good, bad});
+    // Likely before the soundfont is in: the piece starts once it is.
+    EXPECT_EQ(w.mciSendStringA("open \"" + good + "\" alias bgm", nullptr, 0, 0), 0);
+    EXPECT_EQ(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
+    EXPECT_EQ(status(w), "playing");
+    ASSERT_NE(w.synth_when_ready(), nullptr);
+    EXPECT_EQ(status(w), "playing");
+    EXPECT_EQ(w.mciSendStringA("close bgm", nullptr, 0, 0), 0);
+
+    EXPECT_EQ(w.mciSendStringA("open \"" + bad + "\" alias bgm", nullptr, 0, 0), mci_error::kInvalidFile);
+    std::filesystem::remove(good);
+    std::filesystem::remove(bad);
+}
+
 TEST(SdlWinmmSilent, WithoutASoundfontMusicFailsQuietly) {
     const std::string path = temp_file("nosf.mid", short_midi(300));
-    SdlWinmm w("/nonexistent/none.sf2");
+    SdlWinmm w({"/nonexistent/none.sf2", "/tmp"});
+    EXPECT_FALSE(w.midi_available());
     EXPECT_NE(w.mciSendStringA("open \"" + path + "\" alias bgm", nullptr, 0, 0), 0);
     EXPECT_NE(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
     EXPECT_EQ(status(w), "");
@@ -358,7 +652,9 @@ TEST(SdlWinmmSilent, WithoutASoundfontMusicFailsQuietly) {
 TEST(SdlWinmmSilent, WithoutAnAudioDeviceEveryCallFails) {
     if (SDL_WasInit(SDL_INIT_AUDIO))
         GTEST_SKIP() << "audio already opened elsewhere in this process";
-    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    // A hint, not the environment: over SDL_AUDIODRIVER, and no setenv while
+    // other threads may read it.
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "no_such_driver", SDL_HINT_OVERRIDE);
     {
         SdlWinmm w;
         EXPECT_FALSE(w.audio_open());
@@ -369,7 +665,7 @@ TEST(SdlWinmmSilent, WithoutAnAudioDeviceEveryCallFails) {
         EXPECT_EQ(status(w), "");
         std::filesystem::remove(path);
     }
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
 }
 
 }  // namespace
