@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <set>
 #include <string>
 #include <vector>
@@ -74,7 +75,13 @@ int run() {
 }  // namespace
 
 int main() {
-    const int status = run();
+    int status = 1;
+    try {
+        status = run();
+    } catch (const std::exception& e) {
+        // Nothing the game throws is expected; whatever it is, say it plainly.
+        std::fprintf(stderr, "patapata: %s\n", e.what());
+    }
     SDL_Quit();
     return status;
 }

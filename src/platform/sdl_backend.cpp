@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 namespace platform {
@@ -238,6 +240,7 @@ bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::strin
     // Decoding is most of the time before the first window shows, and each
     // picture stands alone: share them out over the cores.
     std::vector<SDL_Surface*> decoded(todo.size(), nullptr);
+    std::vector<std::string> why(todo.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
         for (size_t i; (i = next++) < todo.size();) {
@@ -247,18 +250,33 @@ bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::strin
             if (raw) SDL_FreeSurface(raw);
             if (decoded[i])
                 SDL_SetSurfaceBlendMode(decoded[i], opaque(decoded[i]) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+            else
+                why[i] = SDL_GetError();  // the error text is the thread's own
         }
     };
     const size_t threads = std::min<size_t>(todo.size(), std::max(1u, std::thread::hardware_concurrency()));
     std::vector<std::thread> workers;
-    for (size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+    try {
+        for (size_t t = 1; t < threads; ++t)
+            workers.emplace_back([&] {
+                work();
+                // SDL frees a thread's error text by itself only in threads it made.
+                SDL_TLSCleanup();
+            });
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones running and this one share the rest.
+    }
     work();
     for (std::thread& t : workers) t.join();
 
     bool ok = true;
     for (size_t i = 0; i < todo.size(); ++i) {
         if (!decoded[i]) {
-            if (ok) error = "missing picture: " + folder_ + "/" + todo[i] + ".png";
+            const std::string path = folder_ + "/" + todo[i] + ".png";
+            std::error_code ec;
+            if (ok)
+                error = std::filesystem::exists(path, ec) ? "cannot read the picture " + path + ": " + why[i]
+                                                          : "missing picture: " + path;
             ok = false;
             continue;
         }

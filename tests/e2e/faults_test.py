@@ -9,10 +9,13 @@ import sys
 from harness import *
 
 
-def play(exe, xs, env=None, whole_game=False):
+NOBODY = 65534
+
+
+def play(exe, xs, env=None, whole_game=False, uid=None):
     """Title, menu, janken and the first move of the game, or the whole game;
     then a close. Nothing may be printed on the way."""
-    with Program(exe, xs, env) as p:
+    with Program(exe, xs, env, uid) as p:
         open_menu(p)
         g = choose_cat(p)
         user = pick_hand(p, g, 1)
@@ -49,16 +52,28 @@ def damage(path, fault):
 def media_case(name, fault):
     def case(exe, xs):
         copy = program_copy(exe)
+        folder = os.path.dirname(copy)
+        env, uid = None, None
         try:
-            path = os.path.join(os.path.dirname(copy), name)
+            path = os.path.join(folder, name)
             if fault == "missing":
                 os.remove(path)
+            elif fault == "folder":
+                os.remove(path)
+                os.mkdir(path)
+            elif fault == "unreadable":
+                os.chmod(path, 0)
+                if os.geteuid() == 0:
+                    # Root reads it all the same: the program runs as nobody.
+                    uid = NOBODY
+                    os.chmod(folder, 0o755)
+                    env = {"HOME": folder, "XDG_CACHE_HOME": folder}
             else:
                 damage(path, fault)
             # The fast arrangement starts only once the board holds 55 stones.
-            play(copy, xs, whole_game=name == "bg_main_hi.mid")
+            play(copy, xs, env, whole_game=name == "bg_main_hi.mid", uid=uid)
         finally:
-            shutil.rmtree(os.path.dirname(copy))
+            shutil.rmtree(folder)
     return case
 
 
@@ -87,7 +102,8 @@ def no_font(exe, xs):
         shutil.rmtree(folder)
 
 
-CASES = {f"{name}_{fault}": media_case(name, fault) for name in MEDIA for fault in ("missing", "damaged")}
+CASES = {f"{name}_{fault}": media_case(name, fault) for name in MEDIA
+         for fault in ("missing", "damaged", "folder", "unreadable")}
 CASES.update({f"{name}_cut_short": media_case(name, "cut_short") for name in ("s_oki.wav", "s_kae.wav")})
 CASES.update(no_audio_device=no_audio_device, no_sound_card=no_sound_card, no_font=no_font)
 

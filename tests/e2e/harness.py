@@ -164,7 +164,7 @@ class Win:
 class Program:
     """One run of the program on the test's X server."""
 
-    def __init__(self, exe, xserver, env=None):
+    def __init__(self, exe, xserver, env=None, uid=None):
         # The program runs in another folder: a path is made absolute, a bare
         # name is looked up on the PATH.
         self.exe = os.path.abspath(exe) if os.sep in exe else exe
@@ -175,7 +175,7 @@ class Program:
         full_env.update(env or {})
         try:
             self.proc = subprocess.Popen([self.exe], stdout=subprocess.DEVNULL, stderr=self.err_file,
-                                         env=full_env, cwd=tempfile.gettempdir())
+                                         env=full_env, cwd=tempfile.gettempdir(), user=uid, group=uid)
         except OSError:
             self.err_file.close()
             os.unlink(self.err_path)

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -360,10 +361,20 @@ TEST_F(BackendTest, HiddenFormHidesItsWindowAndClosingEnds) {
     EXPECT_TRUE(app_.ended());
 }
 
-TEST_F(BackendTest, ReportsAMissingPicture) {
+TEST_F(BackendTest, ReportsAPictureThatIsMissingOrCannotBeRead) {
     std::string error;
     EXPECT_FALSE(backend_->load_pictures({"red", "nothing_here"}, error));
     EXPECT_EQ(error, "missing picture: " + (dir_ / "nothing_here.png").string());
+
+    fs::create_directory(dir_ / "folder.png");
+    std::ofstream(dir_ / "damaged.png", std::ios::binary) << "\x89PNG\r\n\x1a\n and then nonsense";
+    for (const char* name : {"folder", "damaged"}) {
+        const std::string want = "cannot read the picture " + (dir_ / name).string() + ".png: ";
+        error.clear();
+        EXPECT_FALSE(backend_->load_pictures({"red", name, "green"}, error)) << name;
+        EXPECT_EQ(error.substr(0, want.size()), want) << name;
+        EXPECT_GT(error.size(), want.size()) << name << ": the reason follows";
+    }
 }
 
 // The program itself.
@@ -394,20 +405,25 @@ TEST(Program, WithoutADisplaySaysSoAndFails) {
     EXPECT_NE(r.err.find("patapata: cannot open the display: "), std::string::npos) << r.err;
 }
 
-TEST(Program, WithAPictureMissingSaysWhichAndFails) {
+TEST(Program, WithAPictureMissingOrAFolderInItsPlaceSaysWhichAndFails) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    char tmpl[] = "/tmp/patapata_program_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const fs::path dir = tmpl;
-    fs::copy_file(kProgram, dir / "patapata");
-    fs::copy(fs::path(PATAPATA_BUILD_DIR) / "pictures", dir / "pictures");
-    fs::remove(dir / "pictures" / "jya_panel.png");
-    Outcome r = run_program("SDL_AUDIODRIVER=dummy timeout 20 " + (dir / "patapata").string());
-    fs::remove_all(dir);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("patapata: missing picture: " + (dir / "pictures" / "jya_panel.png").string()),
-              std::string::npos)
-        << r.err;
+    const std::pair<bool, const char*> cases[] = {{false, "patapata: missing picture: "},
+                                                  {true, "patapata: cannot read the picture "}};
+    for (const auto& [folder, message] : cases) {
+        char tmpl[] = "/tmp/patapata_program_XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        const fs::path dir = tmpl;
+        fs::copy_file(kProgram, dir / "patapata");
+        fs::copy(fs::path(PATAPATA_BUILD_DIR) / "pictures", dir / "pictures");
+        const fs::path picture = dir / "pictures" / "jya_panel.png";
+        fs::remove(picture);
+        if (folder) fs::create_directory(picture);
+        Outcome r = run_program("SDL_AUDIODRIVER=dummy timeout 20 " + (dir / "patapata").string());
+        fs::remove_all(dir);
+        EXPECT_EQ(r.status, 1) << message;
+        EXPECT_EQ(r.err.rfind(message + picture.string(), 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+    }
 }
 
 }  // namespace
