@@ -1,6 +1,4 @@
 // The one X error the program lives through.
-#include <SDL.h>
-
 #include "platform/sdl_backend.h"
 
 // Last: the X11 headers define words like None and Bool.
@@ -28,13 +26,8 @@ int on_x_error(Display* display, XErrorEvent* e) {
 void tolerate_stale_wakeups() {
     // Set before SDL starts on X11: SDL keeps the handler it found and puts it
     // back before it closes the second connection, where the error may wait.
-    // The library is the one SDL loads, so one handler covers all connections.
-    void* x11 = SDL_LoadObject("libX11.so.6");
-    if (!x11) return;
-    using SetHandler = XErrorHandler (*)(XErrorHandler);
-    if (auto set = reinterpret_cast<SetHandler>(SDL_LoadFunction(x11, "XSetErrorHandler")))
-        previous_handler = set(on_x_error);
-    SDL_UnloadObject(x11);
+    // The handler is the library's own, one for all connections.
+    previous_handler = XSetErrorHandler(on_x_error);
 }
 
 }  // namespace platform
