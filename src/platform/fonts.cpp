@@ -37,7 +37,11 @@ TextRenderer::~TextRenderer() {
 }
 
 bool TextRenderer::open(const std::string& family, std::string& error) {
-    path_ = find_font_file(family);
+    return open(family, find_font_file(family), error);
+}
+
+bool TextRenderer::open(const std::string& family, const std::string& file, std::string& error) {
+    path_ = file;
     if (path_.empty()) {
         error = "cannot find the font " + family + " (fontconfig)";
         return false;

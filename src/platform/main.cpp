@@ -63,7 +63,7 @@ int run() {
 
     platform::SdlBackend backend(app, folder + "/pictures");
     std::string error;
-    if (!backend.init(error) || !backend.load_pictures(layout_pictures(folder), error)) {
+    if (!backend.init(error, layout_pictures(folder))) {
         std::fprintf(stderr, "patapata: %s\n", error.c_str());
         return 1;
     }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <system_error>
 #include <thread>
 
@@ -165,6 +166,8 @@ SdlBackend::SdlBackend(ui::App& app, std::string picture_folder)
 
 SdlBackend::~SdlBackend() {
     app_.on_show = nullptr;
+    std::string ignored;
+    finish_decoding(ignored);  // an init that failed half way may leave workers
     dialog_.reset();
     for (auto& [form, w] : windows_)
         if (w.sdl) SDL_DestroyWindow(w.sdl);
@@ -178,7 +181,17 @@ SdlBackend::~SdlBackend() {
     if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool SdlBackend::init(std::string& error) {
+bool SdlBackend::init(std::string& error, const std::vector<std::string>& pictures) {
+    // The pictures and the font's file need no display: they are read while
+    // it comes up.
+    if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) {
+        error = std::string("cannot read PNG pictures: ") + IMG_GetError();
+        return false;
+    }
+    img_ = true;
+    start_decoding(pictures);
+    auto font_file = std::async(std::launch::async | std::launch::deferred, find_font_file, kFontFamily);
+
     // The game decides what closing a window means; a click that brings a
     // window to the front is a click on it as well.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -212,17 +225,13 @@ bool SdlBackend::init(std::string& error) {
         return false;
     }
     SDL_DestroyWindow(trial);
-    if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) {
-        error = std::string("cannot read PNG pictures: ") + IMG_GetError();
-        return false;
-    }
-    img_ = true;
     if (TTF_Init() != 0) {
         error = std::string("cannot start SDL_ttf: ") + TTF_GetError();
         return false;
     }
     ttf_ = true;
-    if (!text_->open(kFontFamily, error)) return false;
+    if (!text_->open(kFontFamily, font_file.get(), error)) return false;
+    if (!finish_decoding(error)) return false;
     arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     // A shown form is on screen before its timers start counting.
     app_.on_show = [this](ui::Form&) {
@@ -232,57 +241,69 @@ bool SdlBackend::init(std::string& error) {
     return true;
 }
 
-bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::string& error) {
-    std::vector<std::string> todo;
+void SdlBackend::Decoding::work() {
+    for (size_t i; (i = next++) < names.size();) {
+        const std::string path = names[i] + ".png";
+        SDL_Surface* raw = IMG_Load(path.c_str());
+        surfaces[i] = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
+        if (raw) SDL_FreeSurface(raw);
+        if (surfaces[i])
+            SDL_SetSurfaceBlendMode(surfaces[i], opaque(surfaces[i]) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+        else
+            why[i] = SDL_GetError();  // the error text is the thread's own
+    }
+}
+
+// Decoding is most of the time before the first window shows, and each
+// picture stands alone: share them out over the cores.
+void SdlBackend::start_decoding(const std::vector<std::string>& names) {
+    decoding_ = std::make_unique<Decoding>();
+    Decoding& d = *decoding_;
     for (const std::string& name : names)
-        if (!pictures_.count(name) && std::find(todo.begin(), todo.end(), name) == todo.end())
-            todo.push_back(name);
-    // Decoding is most of the time before the first window shows, and each
-    // picture stands alone: share them out over the cores.
-    std::vector<SDL_Surface*> decoded(todo.size(), nullptr);
-    std::vector<std::string> why(todo.size());
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i; (i = next++) < todo.size();) {
-            const std::string path = folder_ + "/" + todo[i] + ".png";
-            SDL_Surface* raw = IMG_Load(path.c_str());
-            decoded[i] = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
-            if (raw) SDL_FreeSurface(raw);
-            if (decoded[i])
-                SDL_SetSurfaceBlendMode(decoded[i], opaque(decoded[i]) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
-            else
-                why[i] = SDL_GetError();  // the error text is the thread's own
-        }
-    };
-    const size_t threads = std::min<size_t>(todo.size(), std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<std::thread> workers;
+        if (!pictures_.count(name) && std::find(d.names.begin(), d.names.end(), name) == d.names.end())
+            d.names.push_back(name);
+    d.surfaces.assign(d.names.size(), nullptr);
+    d.why.resize(d.names.size());
+    for (std::string& name : d.names) name = folder_ + "/" + name;  // paths from here on
+    const size_t threads = std::min<size_t>(d.names.size(), std::max(1u, std::thread::hardware_concurrency()));
     try {
-        for (size_t t = 1; t < threads; ++t)
-            workers.emplace_back([&] {
-                work();
+        for (size_t t = 0; t < threads && d.names.size() > 1; ++t)
+            d.workers.emplace_back([&d] {
+                d.work();
                 // SDL frees a thread's error text by itself only in threads it made.
                 SDL_TLSCleanup();
             });
     } catch (const std::system_error&) {
-        // No more threads to be had: the ones running and this one share the rest.
+        // No more threads to be had: the ones running and the caller share the rest.
     }
-    work();
-    for (std::thread& t : workers) t.join();
+}
 
+bool SdlBackend::finish_decoding(std::string& error) {
+    if (!decoding_) return true;
+    Decoding& d = *decoding_;
+    d.work();
+    for (std::thread& t : d.workers) t.join();
     bool ok = true;
-    for (size_t i = 0; i < todo.size(); ++i) {
-        if (!decoded[i]) {
-            const std::string path = folder_ + "/" + todo[i] + ".png";
+    const size_t prefix = folder_.size() + 1;
+    for (size_t i = 0; i < d.names.size(); ++i) {
+        const std::string path = d.names[i] + ".png";
+        if (!d.surfaces[i]) {
             std::error_code ec;
             if (ok)
-                error = std::filesystem::exists(path, ec) ? "cannot read the picture " + path + ": " + why[i]
+                error = std::filesystem::exists(path, ec) ? "cannot read the picture " + path + ": " + d.why[i]
                                                           : "missing picture: " + path;
             ok = false;
             continue;
         }
-        pictures_[todo[i]] = decoded[i];
+        pictures_[d.names[i].substr(prefix)] = d.surfaces[i];
     }
+    decoding_.reset();
     return ok;
+}
+
+bool SdlBackend::load_pictures(const std::vector<std::string>& names, std::string& error) {
+    start_decoding(names);
+    return finish_decoding(error);
 }
 
 SDL_Surface* SdlBackend::picture(const std::string& name) {

@@ -7,10 +7,12 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -36,6 +38,8 @@ public:
     TextRenderer& operator=(const TextRenderer&) = delete;
 
     bool open(const std::string& family, std::string& error);
+    // The same with the family's file already looked up (empty: not found).
+    bool open(const std::string& family, const std::string& file, std::string& error);
     TTF_Font* font(int px, bool bold);
     int line_height(int px, bool bold);
     int text_width(const std::string& utf8, int px, bool bold);
@@ -89,11 +93,12 @@ public:
     SdlBackend(const SdlBackend&) = delete;
     SdlBackend& operator=(const SdlBackend&) = delete;
 
-    // Video, pictures, the font and a trial window. The error reads
-    // "cannot open the display: ..." when there is no display.
-    bool init(std::string& error);
+    // Video, the font, a trial window and the pictures named, decoded while
+    // the display comes up. The error reads "cannot open the display: ..."
+    // when there is no display.
+    bool init(std::string& error, const std::vector<std::string>& pictures = {});
     // Loads <folder>/NAME.png for each name; the first that fails is reported
-    // as "missing picture: <path>".
+    // as "missing picture: <path>" or "cannot read the picture <path>: why".
     bool load_pictures(const std::vector<std::string>& names, std::string& error);
 
     // Waits for an event or the next due timer, at most max_wait_ms (forever
@@ -115,6 +120,19 @@ public:
     const std::string& cursor_icon() const { return cursor_name_; }
 
 private:
+    // Pictures being decoded on threads of their own.
+    struct Decoding {
+        std::vector<std::string> names;
+        std::vector<SDL_Surface*> surfaces;
+        std::vector<std::string> why;
+        std::atomic<size_t> next{0};
+        std::vector<std::thread> workers;
+        void work();
+    };
+    void start_decoding(const std::vector<std::string>& names);
+    // Helps with what is left, waits for the rest and keeps what was decoded.
+    bool finish_decoding(std::string& error);
+
     struct Window {
         SDL_Window* sdl = nullptr;
         uint32_t id = 0;
@@ -150,6 +168,7 @@ private:
     bool warned_no_window_ = false;
     std::unique_ptr<TextRenderer> text_;
     std::unordered_map<std::string, SDL_Surface*> pictures_;
+    std::unique_ptr<Decoding> decoding_;
     std::unordered_map<std::string, bool> failed_;  // reported once each
     std::map<const ui::Form*, Window> windows_;
     std::unique_ptr<MessageDialog> dialog_;
