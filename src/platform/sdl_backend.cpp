@@ -1,6 +1,7 @@
 #include "platform/sdl_backend.h"
 
 #include <SDL_image.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -298,6 +299,9 @@ bool SdlBackend::finish_decoding(std::string& error) {
         pictures_[d.names[i].substr(prefix)] = d.surfaces[i];
     }
     decoding_.reset();
+    // The decoders' scratch memory is free now but held by their threads'
+    // malloc arenas: give it back.
+    malloc_trim(0);
     return ok;
 }
 

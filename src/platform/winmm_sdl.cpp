@@ -1,6 +1,7 @@
 #include "platform/winmm_sdl.h"
 
 #include <SDL.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -292,6 +293,9 @@ void SdlWinmm::set_up(const std::vector<std::string>& pieces) {
         pieces_[path] = std::move(loaded.piece);
     }
     make_synth();
+    // Reading the soundfont leaves this thread's malloc arena holding
+    // megabytes it no longer uses: give them back.
+    malloc_trim(0);
 }
 
 void SdlWinmm::make_synth() {
@@ -300,7 +304,9 @@ void SdlWinmm::make_synth() {
     // or not. The player keeps time by the samples rendered, in the music
     // hook, rather than by a timer thread of its own. Its reset at the start
     // of a piece would set the interpolation back to the default, so
-    // start_player resets instead.
+    // start_player resets instead. The pieces use a handful of the
+    // soundfont's instruments: only theirs are read into memory, when a
+    // piece selects them, rather than the whole soundfont's samples.
     bool ok = settings &&
               fluid_settings_setint(settings, "synth.reverb.active", 0) == FLUID_OK &&
               fluid_settings_setint(settings, "synth.chorus.active", 0) == FLUID_OK &&
@@ -308,7 +314,8 @@ void SdlWinmm::make_synth() {
               fluid_settings_setint(settings, "synth.polyphony", kPolyphony) == FLUID_OK &&
               fluid_settings_setnum(settings, "synth.gain", kGain) == FLUID_OK &&
               fluid_settings_setstr(settings, "player.timing-source", "sample") == FLUID_OK &&
-              fluid_settings_setint(settings, "player.reset-synth", 0) == FLUID_OK;
+              fluid_settings_setint(settings, "player.reset-synth", 0) == FLUID_OK &&
+              fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1) == FLUID_OK;
     fluid_synth_t* synth = ok ? new_fluid_synth(settings) : nullptr;
     ok = synth && fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR) == FLUID_OK &&
          fluid_synth_sfload(synth, soundfont_->c_str(), 1) != FLUID_FAILED;

@@ -519,9 +519,11 @@ TEST(SdlWinmmSynth, ItsSettingsAreTheOnesTheGameNeeds) {
         double value;
     };
     // Reverb and chorus would run on every block, a note sounding or not;
-    // another rate would play every piece at the wrong pitch and speed.
+    // another rate would play every piece at the wrong pitch and speed; the
+    // whole soundfont's samples would take megabytes the pieces never use.
     for (const Setting& s : {Setting{"synth.reverb.active", 0}, Setting{"synth.chorus.active", 0},
-                             Setting{"synth.sample-rate", double(freq)}}) {
+                             Setting{"synth.sample-rate", double(freq)},
+                             Setting{"synth.dynamic-sample-loading", 1}}) {
         SCOPED_TRACE(s.name);
         double value = -1;
         int number = -1;
