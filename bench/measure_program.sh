@@ -136,12 +136,12 @@ echo
 echo "patapata at $(git -C "$src" log -1 --format='%h' 2>/dev/null || echo "?"), $(nproc) cores," \
   "load average before and after: $load0, $(cut -d' ' -f1 /proc/loadavg)"
 printf '%-30s %12s  %s\n' "" "value" "  target"
-row "first frame, median of $runs" "$frame_med" ms 150
+row "first frame, median of $runs" "$frame_med" ms 130
 row "first frame, max of $runs" "$frame_max" ms 150
-row "resident at the title" "$(mib "$title_rss")" MiB 60
-row "resident at the user's turn" "$(mib "$game_rss")" MiB 60
-row "CPU idle at the title" "$title_cpu" % 1
-row "CPU idle at the user's turn" "$game_cpu" % 1
+row "resident at the title" "$(mib "$title_rss")" MiB 40
+row "resident at the user's turn" "$(mib "$game_rss")" MiB 40
+row "CPU idle at the title" "$title_cpu" % 0.8
+row "CPU idle at the user's turn" "$game_cpu" % 0.8
 echo "window mapped at: median $map_med ms, max $map_max ms"
 echo "CPU is that of all threads over $idle_s s, in % of one core; by thread:"
 echo "  at the title:       ${title_each:-none}"
