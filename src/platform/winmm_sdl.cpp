@@ -1,8 +1,8 @@
 #include "platform/winmm_sdl.h"
 
 #include <SDL.h>
-#include <malloc.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -188,7 +188,6 @@ std::optional<double> midi_file_seconds(const std::vector<uint8_t>& file) {
     seconds += double(end_tick - at) * tempo / 1e6 / division;
     return seconds;
 }
-
 
 std::optional<std::string> find_soundfont(const std::vector<std::string>& candidates) {
     for (const std::string& path : candidates) {
