@@ -64,22 +64,28 @@ MessageDialog::MessageDialog(TextRenderer& text, const ui::MessageBox& box, SDL_
     height_ = strip_top + 10 + kButtonH + 10;
     button_ = SDL_Rect{(width_ - kButtonW) / 2, strip_top + 10, kButtonW, kButtonH};
 
+    // Centred on the window it belongs to, frame on frame.
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    SDL_Point centre{};
     if (parent) {
-        int px = 0, py = 0, pw = 0, ph = 0;
-        SDL_GetWindowPosition(parent, &px, &py);
-        SDL_GetWindowSize(parent, &pw, &ph);
-        x = px + (pw - width_) / 2;
-        y = py + (ph - height_) / 2;
+        centre = frame_centre(parent);
+        x = centre.x - width_ / 2;
+        y = centre.y - height_ / 2;
     }
     window_ = SDL_CreateWindow(box_.title.c_str(), x, y, width_, height_,
                                SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
     if (!window_) return;
     id_ = SDL_GetWindowID(window_);
-    if (parent) SDL_SetWindowModalFor(window_, parent);
+    if (!parent) centre = display_centre(window_);
+    prepare_window(window_, WindowKind::Dialog, centre);
+    if (parent) {
+        SDL_SetWindowModalFor(window_, parent);
+        // The box answers the click that opened it.
+        copy_user_time(window_, parent);
+    }
     draw();
     SDL_ShowWindow(window_);
-    SDL_RaiseWindow(window_);
+    activate(window_);
 }
 
 MessageDialog::~MessageDialog() {

@@ -415,7 +415,10 @@ void SdlBackend::handle(const SDL_Event& e) {
         // the window (the pointer dragged off it) carries coordinates beyond
         // its client area.
         if (e.type == SDL_MOUSEBUTTONDOWN) {
-            if (dialog_) SDL_RaiseWindow(dialog_->window());
+            if (dialog_) {
+                copy_user_time(dialog_->window(), window_of(*form));
+                activate(dialog_->window());
+            }
             app_.mouse_down(*form, e.button.x, e.button.y);
         } else {
             app_.mouse_up(*form, e.button.x, e.button.y);
@@ -448,6 +451,7 @@ void SdlBackend::sync_windows() {
                 }
                 w->id = SDL_GetWindowID(w->sdl);
                 w->caption = form->caption;
+                prepare_window(w->sdl, WindowKind::Fixed, display_centre(w->sdl));
             }
             if (!w->sdl) continue;
             if (w->caption != form->caption) {

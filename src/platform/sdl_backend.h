@@ -29,6 +29,23 @@ std::string find_font_file(const std::string& family);
 // meanwhile) from ending the program; call before the video subsystem starts.
 void tolerate_stale_wakeups();
 
+// What a window lets the window manager offer: the game's windows can be
+// moved, minimised and closed; a message box only moved and closed.
+enum class WindowKind { Fixed, Dialog };
+
+// On X11, before the window first shows: the buttons of its kind, and the
+// window placed so that the frame its window manager puts around it is
+// centred on the point.
+void prepare_window(SDL_Window* window, WindowKind kind, SDL_Point centre);
+// The centre of the window with its window manager's frame around it.
+SDL_Point frame_centre(SDL_Window* window);
+// The centre of the screen the window is on.
+SDL_Point display_centre(SDL_Window* window);
+// Dates the window with the time of the user's last input to another one.
+void copy_user_time(SDL_Window* to, SDL_Window* from);
+// Raises the window and asks for the keyboard, dated with its user time.
+void activate(SDL_Window* window);
+
 // One font family at several pixel sizes, with rendered lines kept for reuse.
 class TextRenderer {
 public:
