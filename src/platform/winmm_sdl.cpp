@@ -1,7 +1,6 @@
 #include "platform/winmm_sdl.h"
 
 #include <SDL.h>
-#include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -191,12 +190,10 @@ std::optional<double> midi_file_seconds(const std::vector<uint8_t>& file) {
 
 std::optional<std::string> find_soundfont(const std::vector<std::string>& candidates) {
     for (const std::string& path : candidates) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ui::open_regular_file(path);
         if (fd < 0) continue;
-        struct stat st {};
-        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
         ::close(fd);
-        if (regular) return path;
+        return path;
     }
     return std::nullopt;
 }
