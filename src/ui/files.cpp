@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <exception>
 
 namespace ui {
 
@@ -29,18 +30,26 @@ std::optional<std::vector<uint8_t>> read_file(const std::string& path) {
     const int fd = open_regular_file(path, &size);
     if (fd < 0) return std::nullopt;
     std::optional<std::vector<uint8_t>> result;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(size_t(size));
-    uint8_t buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            bytes.insert(bytes.end(), buf, buf + n);
-        } else if (n == 0) {
-            result = std::move(bytes);
-            break;
-        } else if (errno != EINTR) {
-            break;
+    if (size >= 0 && uint64_t(size) <= kMaxMediaBytes) {
+        try {
+            std::vector<uint8_t> bytes;
+            bytes.reserve(size_t(size));
+            uint8_t buf[65536];
+            for (;;) {
+                const ssize_t n = ::read(fd, buf, sizeof buf);
+                if (n > 0) {
+                    // A file that grows while it is read is held to the limit too.
+                    if (size_t(n) > kMaxMediaBytes - bytes.size()) break;
+                    bytes.insert(bytes.end(), buf, buf + n);
+                } else if (n == 0) {
+                    result = std::move(bytes);
+                    break;
+                } else if (errno != EINTR) {
+                    break;
+                }
+            }
+        } catch (const std::exception&) {
+            // Out of memory: unreadable, like any other file that cannot be read.
         }
     }
     ::close(fd);

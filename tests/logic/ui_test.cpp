@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -320,6 +321,28 @@ std::string write_file(const std::string& path, const std::vector<uint8_t>& byte
     return path;
 }
 
+// A file of the given length that holds no data blocks, so it costs nothing
+// on disk; false if the file system will not make one that long.
+bool make_sparse(const std::string& path, off_t length) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool ok = ::ftruncate(fd, length) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// The bytes this process has read so far, whatever from; none if the kernel
+// does not say.
+std::optional<uint64_t> bytes_read_by_process() {
+    std::ifstream io("/proc/self/io");
+    for (std::string key; io >> key;) {
+        uint64_t value = 0;
+        if (!(io >> value)) break;
+        if (key == "rchar:") return value;
+    }
+    return std::nullopt;
+}
+
 struct ReadOutcome {
     bool in_time = false;
     bool threw = false;
@@ -355,7 +378,7 @@ struct RefusedCase {
     std::function<std::string(const ReadFile&)> make;  // the path to read; empty: not here
 };
 
-TEST_F(ReadFile, RefusesAtOnceWhatIsNoMediaFile) {
+TEST_F(ReadFile, RefusesAtOnceWhatIsNoMediaFileAndReadsNothingOfIt) {
     const std::vector<RefusedCase> cases = {
         {"missing", [](const ReadFile& t) { return t.at("missing.wav"); }},
         {"a folder",
@@ -388,23 +411,73 @@ TEST_F(ReadFile, RefusesAtOnceWhatIsNoMediaFile) {
              if (fd >= 0) ::close(fd);  // the socket's name stays
              return bound ? path : std::string();
          }},
+        {"a terabyte, sparse",
+         [](const ReadFile& t) {
+             const std::string path = t.at("huge.wav");
+             const bool made = make_sparse(path, off_t(1) << 40) ||
+                               make_sparse(path, off_t(ui::kMaxMediaBytes) + 1);
+             return made ? path : std::string();
+         }},
+        {"a byte over the limit",
+         [](const ReadFile& t) {
+             const std::string path = t.at("over.wav");
+             return make_sparse(path, off_t(ui::kMaxMediaBytes) + 1) ? path : std::string();
+         }},
     };
     for (const RefusedCase& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = c.make(*this);
         if (path.empty()) continue;  // this system cannot make one
+        const auto before = bytes_read_by_process();
         const ReadOutcome got = read_within_seconds(path, 5);
+        const auto after = bytes_read_by_process();
         EXPECT_TRUE(got.in_time) << "read_file waited on it";
         EXPECT_FALSE(got.threw);
         EXPECT_EQ(got.bytes, std::nullopt);
+        if (before && after) {
+            EXPECT_LT(*after - *before, uint64_t(1) << 20) << "it was read, then refused";
+        }
     }
 }
 
-TEST_F(ReadFile, TakesARegularFileWhole) {
+TEST_F(ReadFile, TakesARegularFileWholeUpToTheLimit) {
     // Zeros, a 0x1A, line ends and high bytes: raw bytes, nothing translated.
     const std::vector<uint8_t> sound = {'R', 'I', 'F', 'F', 0, 0x1A, 0xFF, '\r', '\n', 7, 0};
     EXPECT_EQ(ui::read_file(write_file(at("sound.wav"), sound)), sound);
     EXPECT_EQ(ui::read_file(write_file(at("empty.wav"), {})), std::vector<uint8_t>());
+
+    ASSERT_TRUE(make_sparse(at("limit.wav"), off_t(ui::kMaxMediaBytes)));
+    const auto limit = ui::read_file(at("limit.wav"));
+    ASSERT_TRUE(limit.has_value());
+    EXPECT_EQ(limit->size(), ui::kMaxMediaBytes);
+    EXPECT_TRUE(std::all_of(limit->begin(), limit->end(), [](uint8_t b) { return b == 0; }));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// In a process of its own: read_file with room for what the process holds
+// already and not for the file. 0 if it gave none back, 1 if the file, 2 if
+// the room could not be set.
+int read_with_no_room(const std::string& path) {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t cap = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(16) << 20);
+    const rlimit limit{cap, cap};
+    if (pages <= 0 || setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    return ui::read_file(path) ? 1 : 0;
+}
+
+TEST_F(ReadFile, MemoryRunningOutMeansNoFileRatherThanAThrow) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's allocator stops the program itself";
+    const std::string path = at("big.wav");
+    ASSERT_TRUE(make_sparse(path, off_t(ui::kMaxMediaBytes)));
+    EXPECT_EXIT(std::_Exit(read_with_no_room(path)), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
