@@ -1,7 +1,7 @@
 #include "platform/winmm_sdl.h"
 
 #include <SDL.h>
-#include <fcntl.h>
+#include <glib.h>
 #include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,13 +23,19 @@ constexpr int kPolyphony = 96;
 // FluidSynth's own 0.2), which the pieces are mixed for.
 constexpr double kGain = 1.2;
 
-// FluidSynth reports a damaged piece or soundfont on stderr; the game reports
-// nothing. Done once, before any synthesizer exists, as the setting is global.
+void ignore_glib_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// FluidSynth reports a damaged piece or soundfont on stderr, and so does the
+// GLib beneath it: a file that is no SF2 goes on to the DLS loader, whose
+// checks complain through g_log. The game reports nothing. Done once, before
+// any synthesizer exists, as the settings are global. (Nothing in the process
+// logs to GLib in its structured form, which would bypass the handler.)
 void quiet_fluidsynth() {
     static std::once_flag once;
     std::call_once(once, [] {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
+        g_log_set_default_handler(ignore_glib_message, nullptr);
     });
 }
 
@@ -191,12 +197,10 @@ std::optional<double> midi_file_seconds(const std::vector<uint8_t>& file) {
 
 std::optional<std::string> find_soundfont(const std::vector<std::string>& candidates) {
     for (const std::string& path : candidates) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = ui::open_regular_file(path);
         if (fd < 0) continue;
-        struct stat st {};
-        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
         ::close(fd);
-        if (regular) return path;
+        return path;
     }
     return std::nullopt;
 }

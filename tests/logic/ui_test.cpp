@@ -1,8 +1,26 @@
-// The window services: timers on the virtual clock and click routing.
+// The window services: timers on the virtual clock and click routing; and
+// the whole-file reads the media come through.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <optional>
+#include <thread>
+
+#include "ui/files.h"
 #include "ui/ui.h"
 
 namespace {
@@ -280,6 +298,186 @@ TEST(Random, DrawIsIntOfNTimesRndPlusOne) {
         int d = s.draw(15);
         ASSERT_TRUE(d >= 1 && d <= 15);
     }
+}
+
+// Each case in a fresh folder under the system temp folder, removed afterwards.
+struct ReadFile : ::testing::Test {
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "filesXXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        if (!dir_.empty()) std::filesystem::remove_all(dir_);
+    }
+    std::string at(const char* name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
+};
+
+std::string write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
+
+// A file of the given length that holds no data blocks, so it costs nothing
+// on disk; false if the file system will not make one that long.
+bool make_sparse(const std::string& path, off_t length) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool ok = ::ftruncate(fd, length) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// The bytes this process has read so far, whatever from; none if the kernel
+// does not say.
+std::optional<uint64_t> bytes_read_by_process() {
+    std::ifstream io("/proc/self/io");
+    for (std::string key; io >> key;) {
+        uint64_t value = 0;
+        if (!(io >> value)) break;
+        if (key == "rchar:") return value;
+    }
+    return std::nullopt;
+}
+
+struct ReadOutcome {
+    bool in_time = false;
+    bool threw = false;
+    std::optional<std::vector<uint8_t>> bytes;
+};
+
+// read_file on a thread of its own, so that a read that waits on a pipe fails
+// the test instead of hanging it: past the deadline a writer opens the pipe
+// and leaves at once, which lets the waiting open through to an empty read.
+ReadOutcome read_within_seconds(const std::string& path, int seconds) {
+    ReadOutcome out;
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread reader([&] {
+        try {
+            out.bytes = ui::read_file(path);
+        } catch (...) {
+            out.threw = true;
+        }
+        done.set_value();
+    });
+    out.in_time = finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready;
+    if (!out.in_time) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) ::close(fd);
+    }
+    reader.join();
+    return out;
+}
+
+struct RefusedCase {
+    const char* what;
+    std::function<std::string(const ReadFile&)> make;  // the path to read; empty: not here
+};
+
+TEST_F(ReadFile, RefusesAtOnceWhatIsNoMediaFileAndReadsNothingOfIt) {
+    const std::vector<RefusedCase> cases = {
+        {"missing", [](const ReadFile& t) { return t.at("missing.wav"); }},
+        {"a folder",
+         [](const ReadFile& t) {
+             std::filesystem::create_directory(t.at("folder.wav"));
+             return t.at("folder.wav");
+         }},
+        {"unreadable",
+         [](const ReadFile& t) {
+             const std::string path = write_file(t.at("locked.wav"), {'R', 'I', 'F', 'F'});
+             ::chmod(path.c_str(), 0);
+             // Root reads it all the same: no case to try then.
+             return ::access(path.c_str(), R_OK) == 0 ? std::string() : path;
+         }},
+        {"a named pipe with no writer",
+         [](const ReadFile& t) {
+             return ::mkfifo(t.at("pipe.wav").c_str(), 0644) == 0 ? t.at("pipe.wav") : "";
+         }},
+        {"a character device", [](const ReadFile&) { return std::string("/dev/null"); }},
+        {"a socket",
+         [](const ReadFile& t) {
+             const std::string path = t.at("socket.wav");
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             if (path.size() >= sizeof address.sun_path) return std::string();
+             std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+             const bool bound =
+                 fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+             if (fd >= 0) ::close(fd);  // the socket's name stays
+             return bound ? path : std::string();
+         }},
+        {"a terabyte, sparse",
+         [](const ReadFile& t) {
+             const std::string path = t.at("huge.wav");
+             const bool made = make_sparse(path, off_t(1) << 40) ||
+                               make_sparse(path, off_t(ui::kMaxMediaBytes) + 1);
+             return made ? path : std::string();
+         }},
+        {"a byte over the limit",
+         [](const ReadFile& t) {
+             const std::string path = t.at("over.wav");
+             return make_sparse(path, off_t(ui::kMaxMediaBytes) + 1) ? path : std::string();
+         }},
+    };
+    for (const RefusedCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = c.make(*this);
+        if (path.empty()) continue;  // this system cannot make one
+        const auto before = bytes_read_by_process();
+        const ReadOutcome got = read_within_seconds(path, 5);
+        const auto after = bytes_read_by_process();
+        EXPECT_TRUE(got.in_time) << "read_file waited on it";
+        EXPECT_FALSE(got.threw);
+        EXPECT_EQ(got.bytes, std::nullopt);
+        if (before && after) {
+            EXPECT_LT(*after - *before, uint64_t(1) << 20) << "it was read, then refused";
+        }
+    }
+}
+
+TEST_F(ReadFile, TakesARegularFileWholeUpToTheLimit) {
+    // Zeros, a 0x1A, line ends and high bytes: raw bytes, nothing translated.
+    const std::vector<uint8_t> sound = {'R', 'I', 'F', 'F', 0, 0x1A, 0xFF, '\r', '\n', 7, 0};
+    EXPECT_EQ(ui::read_file(write_file(at("sound.wav"), sound)), sound);
+    EXPECT_EQ(ui::read_file(write_file(at("empty.wav"), {})), std::vector<uint8_t>());
+
+    ASSERT_TRUE(make_sparse(at("limit.wav"), off_t(ui::kMaxMediaBytes)));
+    const auto limit = ui::read_file(at("limit.wav"));
+    ASSERT_TRUE(limit.has_value());
+    EXPECT_EQ(limit->size(), ui::kMaxMediaBytes);
+    EXPECT_TRUE(std::all_of(limit->begin(), limit->end(), [](uint8_t b) { return b == 0; }));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// In a process of its own: read_file with room for what the process holds
+// already and not for the file. 0 if it gave none back, 1 if the file, 2 if
+// the room could not be set.
+int read_with_no_room(const std::string& path) {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t cap = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(16) << 20);
+    const rlimit limit{cap, cap};
+    if (pages <= 0 || setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    return ui::read_file(path) ? 1 : 0;
+}
+
+TEST_F(ReadFile, MemoryRunningOutMeansNoFileRatherThanAThrow) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's allocator stops the program itself";
+    const std::string path = at("big.wav");
+    ASSERT_TRUE(make_sparse(path, off_t(ui::kMaxMediaBytes)));
+    EXPECT_EXIT(std::_Exit(read_with_no_room(path)), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -292,6 +294,7 @@ struct LookupCase {
 TEST(FindSoundfont, TheFirstReadableFileWins) {
     const auto dir = std::filesystem::temp_directory_path() / ("sf_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir / "folder.sf2");
+    ASSERT_EQ(mkfifo((dir / "pipe.sf2").c_str(), 0644), 0);
     for (const char* name : {"first.sf2", "second.sf2"})
         std::ofstream(dir / name, std::ios::binary) << "sfbk";
     const std::vector<LookupCase> cases = {
@@ -299,7 +302,9 @@ TEST(FindSoundfont, TheFirstReadableFileWins) {
         {"the order of the list, not of the names", {"second.sf2", "first.sf2"}, "second.sf2"},
         {"a missing file is skipped", {"missing.sf2", "second.sf2"}, "second.sf2"},
         {"a folder is skipped", {"folder.sf2", "first.sf2"}, "first.sf2"},
-        {"nothing readable", {"missing.sf2", "folder.sf2"}, nullptr},
+        // No writer ever comes: skipped at once, not waited on.
+        {"a named pipe is skipped", {"pipe.sf2", "second.sf2"}, "second.sf2"},
+        {"nothing readable", {"missing.sf2", "folder.sf2", "pipe.sf2"}, nullptr},
         {"an empty list", {}, nullptr},
     };
     for (const LookupCase& c : cases) {
@@ -649,6 +654,45 @@ TEST(SdlWinmmSilent, WithoutASoundfontMusicFailsQuietly) {
     EXPECT_NE(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
     EXPECT_EQ(status(w), "");
     std::filesystem::remove(path);
+}
+
+struct DamagedSoundfont {
+    const char* what;
+    std::vector<uint8_t> bytes;
+};
+
+TEST(SdlWinmmSilent, ADamagedSoundfontLeavesTheMusicOffWithoutAWord) {
+    const auto system = system_soundfont();
+    if (!system) GTEST_SKIP() << "no soundfont to damage";
+    // Its first 64 KiB: the header promises chunks the file no longer holds.
+    std::vector<uint8_t> cut(65536);
+    std::ifstream in(*system, std::ios::binary);
+    in.read(reinterpret_cast<char*>(cut.data()), std::streamsize(cut.size()));
+    cut.resize(size_t(in.gcount()));
+    std::mt19937 noise(7);
+    std::vector<uint8_t> random(65536);
+    for (uint8_t& b : random) b = uint8_t(noise());
+    const std::string piece = temp_file("damaged_sf.mid", short_midi(300));
+    for (const DamagedSoundfont& c : {DamagedSoundfont{"cut short", cut},
+                                      DamagedSoundfont{"random bytes", random}}) {
+        SCOPED_TRACE(c.what);
+        // First in the list: the game takes it, and does not go on to the next.
+        const std::string path = temp_file("damaged.sf2", c.bytes);
+        StderrCapture err;
+        {
+            SdlWinmm w({path, *system});
+            if (!w.audio_open()) GTEST_SKIP() << "no audio, even on the dummy driver";
+            w.preload({piece});
+            EXPECT_EQ(w.synth_when_ready(), nullptr);
+            EXPECT_EQ(w.mciSendStringA("open \"" + piece + "\" alias bgm", nullptr, 0, 0),
+                      mci_error::kCannotLoadDriver);
+            EXPECT_NE(w.mciSendStringA("play bgm", nullptr, 0, 0), 0);
+            EXPECT_EQ(status(w), "");
+        }
+        EXPECT_EQ(err.text(), "");
+        std::filesystem::remove(path);
+    }
+    std::filesystem::remove(piece);
 }
 
 TEST(SdlWinmmSilent, WithoutAnAudioDeviceEveryCallFails) {
