@@ -13,6 +13,8 @@
 #include <system_error>
 #include <thread>
 
+#include "ui/files.h"
+
 namespace platform {
 
 namespace {
@@ -245,11 +247,17 @@ bool SdlBackend::init(std::string& error, const std::vector<std::string>& pictur
 void SdlBackend::Decoding::work() {
     for (size_t i; (i = next++) < names.size();) {
         const std::string path = names[i] + ".png";
-        SDL_Surface* raw = IMG_Load(path.c_str());
+        // Read as the media are: a pipe or a device in a picture's place is
+        // no picture, rather than a start-up that waits for ever.
+        const auto bytes = ui::read_file(path);
+        SDL_RWops* rw = bytes ? SDL_RWFromConstMem(bytes->data(), int(bytes->size())) : nullptr;
+        SDL_Surface* raw = rw ? IMG_Load_RW(rw, 1) : nullptr;
         surfaces[i] = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
         if (raw) SDL_FreeSurface(raw);
         if (surfaces[i])
             SDL_SetSurfaceBlendMode(surfaces[i], opaque(surfaces[i]) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+        else if (!bytes)
+            why[i] = "not a regular file that can be read";
         else
             why[i] = SDL_GetError();  // the error text is the thread's own
     }

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -368,7 +369,8 @@ TEST_F(BackendTest, ReportsAPictureThatIsMissingOrCannotBeRead) {
 
     fs::create_directory(dir_ / "folder.png");
     std::ofstream(dir_ / "damaged.png", std::ios::binary) << "\x89PNG\r\n\x1a\n and then nonsense";
-    for (const char* name : {"folder", "damaged"}) {
+    ASSERT_EQ(mkfifo((dir_ / "pipe.png").c_str(), 0600), 0);  // nobody ever writes to it
+    for (const char* name : {"folder", "damaged", "pipe"}) {
         const std::string want = "cannot read the picture " + (dir_ / name).string() + ".png: ";
         error.clear();
         EXPECT_FALSE(backend_->load_pictures({"red", name, "green"}, error)) << name;
@@ -405,11 +407,13 @@ TEST(Program, WithoutADisplaySaysSoAndFails) {
     EXPECT_NE(r.err.find("patapata: cannot open the display: "), std::string::npos) << r.err;
 }
 
-TEST(Program, WithAPictureMissingOrAFolderInItsPlaceSaysWhichAndFails) {
+TEST(Program, WithAPictureMissingOrAFolderOrAPipeInItsPlaceSaysWhichAndFails) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    const std::pair<bool, const char*> cases[] = {{false, "patapata: missing picture: "},
-                                                  {true, "patapata: cannot read the picture "}};
-    for (const auto& [folder, message] : cases) {
+    enum class Fault { Missing, Folder, Pipe };
+    const std::pair<Fault, const char*> cases[] = {{Fault::Missing, "patapata: missing picture: "},
+                                                   {Fault::Folder, "patapata: cannot read the picture "},
+                                                   {Fault::Pipe, "patapata: cannot read the picture "}};
+    for (const auto& [fault, message] : cases) {
         char tmpl[] = "/tmp/patapata_program_XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         const fs::path dir = tmpl;
@@ -417,7 +421,10 @@ TEST(Program, WithAPictureMissingOrAFolderInItsPlaceSaysWhichAndFails) {
         fs::copy(fs::path(PATAPATA_BUILD_DIR) / "pictures", dir / "pictures");
         const fs::path picture = dir / "pictures" / "jya_panel.png";
         fs::remove(picture);
-        if (folder) fs::create_directory(picture);
+        if (fault == Fault::Folder) fs::create_directory(picture);
+        if (fault == Fault::Pipe) {
+            ASSERT_EQ(mkfifo(picture.c_str(), 0600), 0);
+        }
         Outcome r = run_program("SDL_AUDIODRIVER=dummy timeout 20 " + (dir / "patapata").string());
         fs::remove_all(dir);
         EXPECT_EQ(r.status, 1) << message;
