@@ -46,8 +46,9 @@ def under_message_box(exe, xs):
 
         # The box is modal: the game window under it does not close ...
         p.close(g)
-        check(p.ping(g), "no answer from the program with the box up")
+        p.settle()
         check(p.alive(), "the program ended under the box")
+        check(p.ping(g), "no answer from the program with the box up")
         check(p.message_box() is not None, "the box went away")
         # ... but the box's own close button answers it, and the game goes on.
         p.close(p.message_box())

@@ -3,7 +3,8 @@ and key input through XTEST, screenshots and the pointer's cursor read back
 from the X server, and the window manager's close request (WM_DELETE_WINDOW).
 
 Every test gets an X server of its own (Xvfb), so the tests can run side by
-side without sharing a pointer or windows."""
+side without sharing a pointer or windows; E2E_WM names a window manager to
+run on it as well."""
 
 import os
 import random
@@ -13,8 +14,8 @@ import sys
 import tempfile
 import time
 
-from Xlib import X, XK, display, error
-from Xlib.ext import xtest
+from Xlib import X, XK, Xatom, display, error
+from Xlib.ext import damage, xtest
 from Xlib.protocol import event
 
 CAPTION = "ぽてんなパタパタ！"
@@ -128,9 +129,11 @@ class Shot:
 
 
 class XServer:
-    """A private Xvfb; stops with the test."""
+    """A private Xvfb; stops with the test. With a window manager named (by
+    default the one E2E_WM names, if any), that manager runs on it as well,
+    its output kept in wm_output()."""
 
-    def __init__(self):
+    def __init__(self, wm=None):
         r, w = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
@@ -142,33 +145,103 @@ class XServer:
             self.proc.wait()
             raise Failure("Xvfb did not start")
         self.name = ":" + number.decode()
+        self.wm = wm if wm is not None else os.environ.get("E2E_WM") or None
+        self.wm_proc = None
+        if self.wm:
+            self._start_wm()
+
+    def _start_wm(self):
+        self.wm_log = tempfile.TemporaryFile()
+        self.wm_proc = subprocess.Popen([self.wm], env=dict(os.environ, DISPLAY=self.name),
+                                        stdout=self.wm_log, stderr=subprocess.STDOUT)
+        d = display.Display(self.name)
+        check_atom = d.intern_atom("_NET_SUPPORTING_WM_CHECK")
+
+        def managing():
+            # The manager's own window names itself: it is up and in charge.
+            check(self.wm_proc.poll() is None, f"{self.wm} ended at once:\n{self.wm_output()}")
+            prop = d.screen().root.get_full_property(check_atom, X.AnyPropertyType)
+            if not prop:
+                return False
+            try:
+                own = d.create_resource_object("window", prop.value[0])
+                again = own.get_full_property(check_atom, X.AnyPropertyType)
+                return bool(again) and again.value[0] == prop.value[0]
+            except error.XError:
+                return False
+        try:
+            wait_for(f"{self.wm} to manage the screen", managing, 20)
+        finally:
+            d.close()
+
+    def wm_output(self):
+        self.wm_log.seek(0)
+        return self.wm_log.read().decode("utf-8", "replace")
 
     def stop(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
+        for proc in (self.wm_proc, self.proc):
+            if proc is None:
+                continue
+            proc.terminate()
+            try:
+                proc.wait(10)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
 
 
 class Win:
-    def __init__(self, xw, caption, x, y, w, h):
+    """A window of the program: its client area in root coordinates, and
+    the window manager's frame around it (the client area itself without a
+    manager)."""
+
+    def __init__(self, xw, caption, x, y, w, h, extents=(0, 0, 0, 0)):
         self.xw, self.caption, self.x, self.y, self.w, self.h = xw, caption, x, y, w, h
+        left, right, top, bottom = extents
+        self.frame = (x - left, y - top, w + left + right, h + top + bottom)
 
     @property
     def size(self):
         return (self.w, self.h)
 
+    @property
+    def frame_centre(self):
+        x, y, w, h = self.frame
+        return (x + w / 2, y + h / 2)
+
 
 class Program:
     """One run of the program on the test's X server."""
 
-    def __init__(self, exe, xserver, env=None, uid=None):
+    def __init__(self, exe, xserver, env=None, uid=None, watch_damage=False):
+        """watch_damage: every change to what the screen shows, from before
+        the program starts, is noted in self.damage (see read_events)."""
         # The program runs in another folder: a path is made absolute, a bare
         # name is looked up on the PATH.
         self.exe = os.path.abspath(exe) if os.sep in exe else exe
         self.folder = os.path.dirname(self.exe)
+        self.wm = xserver.wm
+        self.d = display.Display(xserver.name)
+        self.root = self.d.screen().root
+        # Where windows are made, the program answers pings and asks for the keyboard.
+        self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.d.xfixes_query_version()
+        self.atom = {n: self.d.intern_atom(n) for n in
+                     ("_NET_WM_PID", "_NET_WM_NAME", "UTF8_STRING", "WM_PROTOCOLS",
+                      "WM_DELETE_WINDOW", "_NET_WM_PING", "_NET_FRAME_EXTENTS",
+                      "_NET_ACTIVE_WINDOW", "_NET_WM_USER_TIME")}
+        self._top_level = []  # windows made on the root since, the program's among them
+        self._ours = set()
+        self.pongs = set()
+        self.activations = []  # (window id, time) of each _NET_ACTIVE_WINDOW request
+        self.damage = []  # (server time, x, y, w, h), root coordinates
+        self.damage_event = None
+        if watch_damage:
+            self.damage_event = self.d.query_extension("DAMAGE").first_event + damage.DamageNotifyCode
+            self.d.damage_query_version()
+            self.root.damage_create(damage.DamageReportRawRectangles)
+            self.d.sync()
+
         fd, self.err_path = tempfile.mkstemp(prefix="patapata_e2e_err_")
         self.err_file = os.fdopen(fd, "wb")
         full_env = dict(os.environ, DISPLAY=xserver.name)
@@ -179,39 +252,60 @@ class Program:
         except OSError:
             self.err_file.close()
             os.unlink(self.err_path)
+            self.d.close()
             raise
-        self.d = display.Display(xserver.name)
-        self.root = self.d.screen().root
-        # Where the program answers pings.
-        self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
-        self.d.xfixes_query_version()
-        self.atom = {n: self.d.intern_atom(n) for n in
-                     ("_NET_WM_PID", "_NET_WM_NAME", "UTF8_STRING", "WM_PROTOCOLS",
-                      "WM_DELETE_WINDOW", "_NET_WM_PING")}
+
+    _clock_time = None
+
+    def read_events(self):
+        """Sorts what the X server sent the test since the last look."""
+        while self.d.pending_events():
+            e = self.d.next_event()
+            if e.type == X.CreateNotify:
+                info = self.d.display.info
+                if e.window.id & ~info.resource_id_mask != info.resource_id_base:  # not the test's own
+                    self._top_level.append(e.window.id)
+            elif e.type == X.PropertyNotify:
+                self._clock_time = e.time
+            elif e.type == X.ClientMessage and e.client_type == self.atom["WM_PROTOCOLS"]:
+                if e.data[1][0] == self.atom["_NET_WM_PING"]:
+                    self.pongs.add(e.data[1][1])
+            elif e.type == X.ClientMessage and e.client_type == self.atom["_NET_ACTIVE_WINDOW"]:
+                self.activations.append((e.window.id, e.data[1][1]))
+            elif e.type == self.damage_event:
+                a = e.area
+                self.damage.append((e.timestamp, a.x, a.y, a.width, a.height))
 
     # Windows.
 
     def windows(self):
-        """The program's mapped top-level windows."""
+        """The program's shown top-level windows. Each is found from the
+        moment it was made (a CreateNotify on the root), so a window manager
+        that puts it in a frame of its own, and lists it only after it shows,
+        hides none of them."""
+        self.read_events()
         found = []
-        try:
-            children = self.root.query_tree().children
-        except error.XError:
-            return found
-        for xw in children:
+        for wid in list(self._top_level):
+            xw = self.d.create_resource_object("window", wid)
             try:
-                if xw.get_attributes().map_state != X.IsViewable:
+                if xw.get_attributes().map_state == X.IsUnmapped:
                     continue
-                pid = xw.get_full_property(self.atom["_NET_WM_PID"], X.AnyPropertyType)
-                if not pid or pid.value[0] != self.proc.pid:
-                    continue
+                if wid not in self._ours:
+                    pid = xw.get_full_property(self.atom["_NET_WM_PID"], X.AnyPropertyType)
+                    if not pid or pid.value[0] != self.proc.pid:
+                        # Shown without the program's pid: someone else's for good.
+                        self._top_level.remove(wid)
+                        continue
+                    self._ours.add(wid)
                 name = xw.get_full_property(self.atom["_NET_WM_NAME"], self.atom["UTF8_STRING"])
                 caption = name.value.decode("utf-8") if name else ""
                 g = xw.get_geometry()
                 pos = self.root.translate_coords(xw, 0, 0)
-                found.append(Win(xw, caption, pos.x, pos.y, g.width, g.height))
+                ext = xw.get_full_property(self.atom["_NET_FRAME_EXTENTS"], X.AnyPropertyType)
+                extents = tuple(ext.value) if ext and len(ext.value) == 4 else (0, 0, 0, 0)
+                found.append(Win(xw, caption, pos.x, pos.y, g.width, g.height, extents))
             except error.XError:
-                continue  # gone meanwhile
+                self._top_level.remove(wid)  # gone
         return found
 
     def window(self, size):
@@ -267,10 +361,51 @@ class Program:
     def move(self, win, x, y):
         xtest.fake_input(self.d, X.MotionNotify, x=win.x + x, y=win.y + y)
         self.d.sync()
+        self._over = win
 
-    def button(self, down):
+    _over = None  # the program's window the pointer was last moved onto
+
+    def button(self, down, paced=True):
+        """Presses or lets go of the left button where the pointer is.
+
+        Under a window manager a press on a client is first taken by a grab
+        of the manager's (to focus and raise the window) and handed on a
+        moment later; meanwhile the pointer is frozen, and a motion sent in
+        that moment can move the press, or the release after it, to where
+        the pointer went next. A user's hand is slower than that; a paced
+        press waits until the program has it: SDL marks the window with the
+        press's time (_NET_WM_USER_TIME) as it reads it."""
+        win = self._over if down and paced and self.wm else None
+        before = self._user_time(win) if win else 0
+        if win:
+            self._wait_server_time_past(before)  # else the two times could be one
         xtest.fake_input(self.d, X.ButtonPress if down else X.ButtonRelease, 1)
         self.d.sync()
+        if win:
+            wait_for("the press to reach the program", lambda: self._user_time(win) > before, 5,
+                     every=0.002)
+
+    def _user_time(self, win):
+        try:
+            prop = win.xw.get_full_property(self.atom["_NET_WM_USER_TIME"], X.AnyPropertyType)
+        except error.XError:
+            return 0
+        return prop.value[0] if prop else 0
+
+    def server_time(self):
+        """The X server's clock now, in ms: the time of a property change."""
+        if not hasattr(self, "_clock"):
+            self._clock = self.root.create_window(-10, -10, 1, 1, 0, 0, X.InputOnly,
+                                                  event_mask=X.PropertyChangeMask)
+        self._clock_time = None
+        self._clock.change_property(self.atom["_NET_WM_USER_TIME"], Xatom.CARDINAL, 32, [0])
+        self.d.sync()
+        return wait_for("the server's time", lambda: self.read_events() or self._clock_time, 5,
+                        every=0.001)
+
+    def _wait_server_time_past(self, t):
+        while self.server_time() <= t:
+            time.sleep(0.001)
 
     def click(self, win, x, y):
         self.move(win, x, y)
@@ -299,13 +434,69 @@ class Program:
             pass  # gone meanwhile, or answered by other input
         self.key("Return")
 
-    def dismiss_boxes(self, timeout=5):
-        def gone():
+    def dismiss_boxes(self, timeout=10):
+        """Answers message boxes until none is left once the program has
+        caught up with the answers."""
+        def none_left():
+            self.settle()
             box = self.message_box()
             if box:
                 self.dismiss_box(box)
             return box is None
-        wait_for("the message box to go", gone, timeout, every=0.2)
+        wait_for("the message boxes to go", none_left, timeout, every=0.05)
+
+    def settle(self, timeout=10):
+        """Returns once the program has handled every event sent to it
+        before the call, and has brought its windows and message box up to
+        date since.
+
+        A small window of the test's own is shown over a corner of one of
+        the program's windows and taken away again. The X server then tells
+        the program to draw that corner anew, behind every event it was sent
+        before, and the corner shows the program's own pixels again only
+        once the program has handled all of them and drawn its windows. (A
+        ping proves less: SDL answers it while it reads the events, before
+        the program has acted on them.) It is done twice: a window that has
+        only just shown may draw its corner the first time for a reason of
+        its own, its first frame."""
+        until = time.monotonic() + timeout
+        while True:
+            check(self.alive(), f"the program ended (status {self.proc.returncode}) before it settled")
+            check(time.monotonic() < until, f"the program did not settle within {timeout} s")
+            win = next((w for w in self.windows() if w.size in (TITLE_SIZE, GAME_SIZE)), None)
+            if win is None:  # between one window going and the other showing
+                time.sleep(0.01)
+                continue
+            try:
+                if self._redrawn_after_cover(win, until) and self._redrawn_after_cover(win, until):
+                    return
+            except error.XError:
+                pass  # the window went away meanwhile: try the one there is now
+
+    def _redrawn_after_cover(self, win, until):
+        n = 8
+        before = self.shot_rect(win, 0, 0, n, n)
+        colour = next(c for c in (0xFF00FF, 0x00FFFF, 0x123456, 0xFEDCBA) if c not in before)
+        cover = self.root.create_window(win.x, win.y, n, n, 0, self.d.screen().root_depth,
+                                        override_redirect=True, background_pixel=colour)
+        cover.map()
+        self.d.sync()
+        cover.destroy()
+        self.d.sync()
+        while time.monotonic() < until:
+            if win.xw.get_attributes().map_state != X.IsViewable:
+                return False
+            if any(p != colour for p in self.shot_rect(win, 0, 0, n, n)):
+                return True
+            time.sleep(0.005)
+        return False
+
+    def shot_rect(self, win, x, y, w, h):
+        """The pixels of a part of the window, as 0xRRGGBB values."""
+        img = win.xw.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF)
+        data, bpl = img.data, len(img.data) // h
+        return [data[r * bpl + 4 * c + 2] << 16 | data[r * bpl + 4 * c + 1] << 8 | data[r * bpl + 4 * c]
+                for r in range(h) for c in range(w)]
 
     def close(self, win):
         """The window manager's close button: a WM_DELETE_WINDOW request."""
@@ -315,7 +506,9 @@ class Program:
         self.d.sync()
 
     def ping(self, win, timeout=5):
-        """True when the program's event loop answers _NET_WM_PING in time."""
+        """True when the program's event loop answers _NET_WM_PING in time:
+        it is alive and reading its events. It says nothing of whether the
+        program has acted on them yet (see settle)."""
         stamp = random.randrange(1, 1 << 31)
         ping = self.atom["_NET_WM_PING"]
         ev = event.ClientMessage(window=win.xw, client_type=self.atom["WM_PROTOCOLS"],
@@ -324,11 +517,9 @@ class Program:
         self.d.sync()
         until = time.monotonic() + timeout
         while time.monotonic() < until:
-            while self.d.pending_events():
-                e = self.d.next_event()
-                if (e.type == X.ClientMessage and e.client_type == self.atom["WM_PROTOCOLS"]
-                        and e.data[1][0] == ping and e.data[1][1] == stamp):
-                    return True
+            self.read_events()
+            if stamp in self.pongs:
+                return True
             time.sleep(0.01)
         return False
 

@@ -39,13 +39,14 @@ def random_input(exe, xs):
                 w = rng.choice(windows)
                 p.move(w, rng.randrange(w.w), rng.randrange(w.h))
                 what = rng.choice(("click", "click", "press", "release"))
+                # Unpaced: a storm comes faster than any window manager.
                 if what == "click":
-                    p.button(True)
+                    p.button(True, paced=False)
                     p.button(False)
                     pressed = False
                 else:
                     pressed = what == "press"
-                    p.button(pressed)
+                    p.button(pressed, paced=False)
                 stats[what] += 1
             if time.monotonic() >= next_ping:
                 w = next((w for w in windows if w.size in (TITLE_SIZE, GAME_SIZE)), None)
@@ -56,14 +57,33 @@ def random_input(exe, xs):
         log(f"storm: {stats}")
         check(seen_game, "the storm never got as far as the game window")
 
-        if pressed:
-            p.button(False)
-        p.dismiss_boxes()
-        w = wait_for("a window", lambda: next(
-            (w for w in p.windows() if w.size in (TITLE_SIZE, GAME_SIZE)), None), 5)
-        check(p.ping(w), "no answer after the storm")
-        p.close_and_expect_exit(w, timeout=5)
-        check(p.stderr() == "", f"stderr:\n{p.stderr()}")
+        end_storm(p, pressed)
+
+
+def end_storm(p, pressed):
+    """The button let go, every box the storm left answered once the program
+    has caught up, then a close: the program must end with status 0 and
+    nothing on stderr."""
+    if pressed:
+        p.button(False)
+    p.dismiss_boxes()
+    w = wait_for("a window", lambda: next(
+        (w for w in p.windows() if w.size in (TITLE_SIZE, GAME_SIZE)), None), 5)
+    check(p.ping(w), "no answer after the storm")
+    p.close_and_expect_exit(w, timeout=5)
+    check(p.stderr() == "", f"stderr:\n{p.stderr()}")
+
+
+def ends_on_a_refused_release(exe, xs):
+    """The storm's ending at its worst: the button held on a refused cell,
+    and the end of the storm lets it go. The refusal box opens only after
+    the release has been handled, so the end must wait for the program
+    rather than take one look."""
+    with Program(exe, xs) as p:
+        g, _, refused = to_a_refused_cell(p)
+        p.move(g, *cell_centre(refused))
+        p.button(True)
+        end_storm(p, pressed=True)
 
 
 def keep_busy(xs, stop):
@@ -103,4 +123,5 @@ def boxes_answered_fast(exe, xs):
 
 
 if __name__ == "__main__":
-    run_case({"random_input": random_input, "boxes_answered_fast": boxes_answered_fast}, sys.argv)
+    run_case({f.__name__: f for f in (random_input, ends_on_a_refused_release, boxes_answered_fast)},
+             sys.argv)
