@@ -6,7 +6,8 @@ want=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf
       libsdl2-mixer-dev libfluidsynth-dev libglib2.0-dev libfontconfig-dev libx11-dev librsvg2-bin
       fonts-ipafont-gothic timgm6mb-soundfont)
 if [ "${1:-run}" = test ]; then
-  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick python3-xlib valgrind desktop-file-utils)
+  want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick python3-xlib valgrind desktop-file-utils
+         openbox metacity)
 fi
 missing=()
 for p in "${want[@]}"; do

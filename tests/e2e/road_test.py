@@ -45,7 +45,9 @@ def whole_road(exe, xs):
         check(BANNERS[banner] == expected, f"{banner} shown for {mine} to {theirs}")
 
         p.click(g, TIT_AT[0] + 83, TIT_AT[1] + 12)
+        first_place = t.frame
         t = p.wait_window(TITLE_SIZE, timeout=5)
+        check(t.frame == first_place, f"the title window came back at {t.frame}, not {first_place}")
         wait_for("the game window to go", lambda: p.window(GAME_SIZE) is None, 5)
         p.wait_picture(TITLE_SIZE, "title_bg", 0, 0, timeout=5)
         check(not p.shows(t, "menu2", *MENU_AT), "the menu shows again at once")
