@@ -1,6 +1,6 @@
-"""Faults from outside the program: media files missing or damaged, no audio
-device or no sound card, no font. A media fault is tried on a copy of the
-program in a folder of its own."""
+"""Faults from outside the program: media files missing, damaged or with
+something else in their place, no audio device or no sound card, no font. A
+media fault is tried on a copy of the program in a folder of its own."""
 
 import random
 import shutil
@@ -61,6 +61,14 @@ def media_case(name, fault):
             elif fault == "folder":
                 os.remove(path)
                 os.mkdir(path)
+            elif fault == "pipe":  # nobody ever writes to it
+                os.remove(path)
+                os.mkfifo(path)
+            elif fault == "huge":  # sparse: far more than memory holds, nothing on disk
+                try:
+                    os.truncate(path, 1 << 40)
+                except OSError:
+                    os.truncate(path, (64 << 20) + 1)  # a file system without such files: just too big
             elif fault == "unreadable":
                 os.chmod(path, 0)
                 if os.geteuid() == 0:
@@ -105,6 +113,7 @@ def no_font(exe, xs):
 CASES = {f"{name}_{fault}": media_case(name, fault) for name in MEDIA
          for fault in ("missing", "damaged", "folder", "unreadable")}
 CASES.update({f"{name}_cut_short": media_case(name, "cut_short") for name in ("s_oki.wav", "s_kae.wav")})
+CASES.update({f"{name}_{fault}": media_case(name, fault) for name in MEDIA[:3] for fault in ("pipe", "huge")})
 CASES.update(no_audio_device=no_audio_device, no_sound_card=no_sound_card, no_font=no_font)
 
 if __name__ == "__main__":
