@@ -52,6 +52,20 @@ int cardinals(const XWindow& w, const char* name, long* out, int n) {
     return got;
 }
 
+// A request about the window to the window manager, sent as EWMH has it.
+void tell_window_manager(const XWindow& w, const char* message, long first = 0, long second = 0) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w.window;
+    e.xclient.message_type = atom(w.display, message);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = first;
+    e.xclient.data.l[1] = second;
+    XSendEvent(w.display, DefaultRootWindow(w.display), False,
+               SubstructureNotifyMask | SubstructureRedirectMask, &e);
+    XFlush(w.display);
+}
+
 // The Motif hints that X window managers read for a window's buttons.
 constexpr long kHintFunctions = 1, kHintDecorations = 2;
 constexpr long kFuncMove = 4, kFuncMinimize = 8, kFuncClose = 32;
@@ -80,14 +94,7 @@ bool wm_supports(Display* d, const char* what) {
 // none without a manager, or when it doesn't answer in a moment.
 void frame_extents_ahead(const XWindow& w, long extents[4]) {
     if (!wm_supports(w.display, "_NET_REQUEST_FRAME_EXTENTS")) return;
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w.window;
-    e.xclient.message_type = atom(w.display, "_NET_REQUEST_FRAME_EXTENTS");
-    e.xclient.format = 32;
-    XSendEvent(w.display, DefaultRootWindow(w.display), False,
-               SubstructureNotifyMask | SubstructureRedirectMask, &e);
-    XFlush(w.display);
+    tell_window_manager(w, "_NET_REQUEST_FRAME_EXTENTS");
     // The answer is the property, set by the manager; its notice wakes the wait.
     const Uint64 until = SDL_GetTicks64() + kExtentsWaitMs;
     pollfd fd{ConnectionNumber(w.display), POLLIN, 0};
@@ -186,16 +193,8 @@ void activate(SDL_Window* window) {
     XRaiseWindow(w.display, w.window);
     // Dated with the user's input that called for it: a request at time 0
     // looks to a window manager like a window stealing the focus.
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w.window;
-    e.xclient.message_type = atom(w.display, "_NET_ACTIVE_WINDOW");
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = 1;  // from an application
-    e.xclient.data.l[1] = time;
-    const Window root = DefaultRootWindow(w.display);
-    XSendEvent(w.display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &e);
-    XFlush(w.display);
+    constexpr long kFromAnApplication = 1;
+    tell_window_manager(w, "_NET_ACTIVE_WINDOW", kFromAnApplication, time);
 }
 
 }  // namespace platform
