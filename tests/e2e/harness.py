@@ -221,6 +221,7 @@ class Program:
         self.exe = os.path.abspath(exe) if os.sep in exe else exe
         self.folder = os.path.dirname(self.exe)
         self.wm = xserver.wm
+        self.display_name = xserver.name
         self.d = display.Display(xserver.name)
         self.root = self.d.screen().root
         # Where windows are made, the program answers pings and asks for the keyboard.
@@ -551,6 +552,11 @@ class Program:
         if exc_type:
             state = "still running" if self.alive() else f"ended with status {self.proc.returncode}"
             log(f"the program is {state}; its stderr:\n{self.stderr()[:6000]}")
+            # What the screen showed, for the one who reads the failure.
+            shot = os.path.join(tempfile.gettempdir(), f"patapata_e2e_failed_{os.getpid()}.png")
+            if subprocess.run(["import", "-window", "root", shot], env=dict(os.environ, DISPLAY=self.display_name),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
+                log(f"the screen then: {shot}")
         self.finish()
 
     def finish(self):
@@ -641,19 +647,30 @@ def legal_cells(board, colour):
     return [k for k in range(64) if flips(board, k, colour)]
 
 
+def board_on_users_turn(p, g, user):
+    """The board while the user's stone is the board's cursor (the user's
+    turn), or None. The cursor is read before and after the screenshot: one
+    look proves nothing of the other, and the janken hand the user clicked
+    shows a white stone too, up to the moment the panel closes on a board
+    not yet laid."""
+    if p.cursor_stone() != user:
+        return None
+    board = read_board(p, p.shot(g))
+    if None in board.values() or count(board, EMPTY) > 60 or p.cursor_stone() != user:
+        return None
+    return board
+
+
 def wait_users_turn(p, g, user, timeout=15):
-    """Waits for the user's stone as the board's cursor (the user's turn),
-    dismissing message boxes; returns the board then."""
+    """Waits for the user's turn, dismissing message boxes; returns the
+    board then."""
     def probe():
         box = p.message_box()
         if box:
             p.dismiss_box(box)
             p.move(g, *cell_centre(0))
             return None
-        if p.cursor_stone() != user:
-            return None
-        board = read_board(p, p.shot(g))
-        return board if None not in board.values() else None
+        return board_on_users_turn(p, g, user)
     return wait_for("the user's turn", probe, timeout)
 
 
@@ -698,13 +715,13 @@ def play_game(p, g, user, rng, timeout=300):
         banner = finished(p, g)
         if banner:
             return banner, last_board, boxes
-        s = p.shot(g)
-        board = read_board(p, s)
+        board = read_board(p, p.shot(g))
         if None in board.values():
             time.sleep(0.05)
             continue
         last_board = board
-        if p.cursor_stone() != user:
+        board = board_on_users_turn(p, g, user)
+        if not board:
             time.sleep(0.05)
             continue
         legal = legal_cells(board, user)
