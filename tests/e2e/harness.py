@@ -377,16 +377,17 @@ class Program:
         press waits until the program has it: SDL marks the window with the
         press's time (_NET_WM_USER_TIME) as it reads it."""
         win = self._over if down and paced and self.wm else None
-        before = self._user_time(win) if win else 0
+        before = self.user_time(win) if win else 0
         if win:
             self._wait_server_time_past(before)  # else the two times could be one
         xtest.fake_input(self.d, X.ButtonPress if down else X.ButtonRelease, 1)
         self.d.sync()
         if win:
-            wait_for("the press to reach the program", lambda: self._user_time(win) > before, 5,
+            wait_for("the press to reach the program", lambda: self.user_time(win) > before, 5,
                      every=0.002)
 
-    def _user_time(self, win):
+    def user_time(self, win):
+        """The time of the last press or key the program read on the window."""
         try:
             prop = win.xw.get_full_property(self.atom["_NET_WM_USER_TIME"], X.AnyPropertyType)
         except error.XError:

@@ -9,8 +9,8 @@ from harness import *
 SCREEN = (1280, 1024)
 
 # _MOTIF_WM_HINTS: flags (functions and decorations given), functions, decorations.
-MOVE, MINIMIZE, MAXIMIZE, CLOSE, RESIZE = 4, 8, 16, 32, 2
-BORDER, TITLE, MENU, DECOR_MINIMIZE, DECOR_MAXIMIZE, DECOR_RESIZE = 2, 8, 16, 32, 64, 4
+MOVE, MINIMIZE, CLOSE = 4, 8, 32
+BORDER, TITLE, MENU, DECOR_MINIMIZE = 2, 8, 16, 32
 FIXED = (3, MOVE | MINIMIZE | CLOSE, BORDER | TITLE | MENU | DECOR_MINIMIZE)
 DIALOG = (3, MOVE | CLOSE, BORDER | TITLE | MENU)
 
@@ -74,11 +74,6 @@ def buttons(exe, xs):
         p.close_and_expect_exit(p.window(GAME_SIZE))
 
 
-def user_time(p, win):
-    prop = win.xw.get_full_property(p.atom["_NET_WM_USER_TIME"], X.AnyPropertyType)
-    return prop.value[0] if prop else 0
-
-
 def activation_time(exe, xs):
     """Every time the program asks for the box to have the keyboard, the
     request carries the time of the press that called for it: the one that
@@ -86,7 +81,7 @@ def activation_time(exe, xs):
     with Program(exe, xs) as p:
         _, g, box = to_the_box(p)
         # The press that opened the box is the game window's last user time.
-        opened_by = user_time(p, g)
+        opened_by = p.user_time(g)
         check(opened_by != 0, "the game window carries no user time")
 
         def activation_of_box():
@@ -94,12 +89,12 @@ def activation_time(exe, xs):
             return [t for w, t in p.activations if w == box.xw.id]
         times = wait_for("the box to ask for the keyboard", activation_of_box, 5)
         check(times[0] == opened_by, f"the box asked for the keyboard at {times[0]}, not {opened_by}")
-        check(user_time(p, box) == opened_by, f"the box's user time is {user_time(p, box)}")
+        check(p.user_time(box) == opened_by, f"the box's user time is {p.user_time(box)}")
 
         # A press on the game window under the box brings the box forward again.
         p.click(g, 5, 5)
         p.settle()
-        pressed = user_time(p, g)
+        pressed = p.user_time(g)
         check(pressed > opened_by, "the press on the game window left no user time")
         times = wait_for("the box to ask again", lambda: (lambda ts: ts if len(ts) > 1 else None)(
             activation_of_box()), 5)
