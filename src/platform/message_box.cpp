@@ -64,20 +64,12 @@ MessageDialog::MessageDialog(TextRenderer& text, const ui::MessageBox& box, SDL_
     height_ = strip_top + 10 + kButtonH + 10;
     button_ = SDL_Rect{(width_ - kButtonW) / 2, strip_top + 10, kButtonW, kButtonH};
 
-    // Centred on the window it belongs to, frame on frame.
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
-    SDL_Point centre{};
-    if (parent) {
-        centre = frame_centre(parent);
-        x = centre.x - width_ / 2;
-        y = centre.y - height_ / 2;
-    }
-    window_ = SDL_CreateWindow(box_.title.c_str(), x, y, width_, height_,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
+    window_ = SDL_CreateWindow(box_.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width_,
+                               height_, SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
     if (!window_) return;
     id_ = SDL_GetWindowID(window_);
-    if (!parent) centre = display_centre(window_);
-    prepare_window(window_, WindowKind::Dialog, centre);
+    // Centred on the window it belongs to, frame on frame.
+    prepare_window(window_, WindowKind::Dialog, parent ? frame_centre(parent) : display_centre(window_));
     if (parent) {
         SDL_SetWindowModalFor(window_, parent);
         // The box answers the click that opened it.

@@ -33,9 +33,9 @@ void tolerate_stale_wakeups();
 // moved, minimised and closed; a message box only moved and closed.
 enum class WindowKind { Fixed, Dialog };
 
-// On X11, before the window first shows: the buttons of its kind, and the
-// window placed so that the frame its window manager puts around it is
-// centred on the point.
+// Before the window first shows: the window placed so that the frame its
+// window manager puts around it is centred on the point, and on X11 the
+// buttons of its kind asked for.
 void prepare_window(SDL_Window* window, WindowKind kind, SDL_Point centre);
 // The centre of the window with its window manager's frame around it.
 SDL_Point frame_centre(SDL_Window* window);

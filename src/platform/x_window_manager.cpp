@@ -1,6 +1,7 @@
 // What the program tells an X window manager about its windows: which
 // buttons each has, where its frame goes, and when the user asked for it.
-// Without X11 (or without a window manager) it changes nothing.
+// Without X11 the window is only placed; without a window manager there is
+// no frame to allow for.
 #include "platform/sdl_backend.h"
 
 // Last: the X11 headers define words like None and Bool.
@@ -111,8 +112,13 @@ void frame_extents_ahead(const XWindow& w, long extents[4]) {
 }  // namespace
 
 void prepare_window(SDL_Window* window, WindowKind kind, SDL_Point centre) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
     const XWindow w = x_window(window);
-    if (!w) return;
+    if (!w) {
+        SDL_SetWindowPosition(window, centre.x - width / 2, centre.y - height / 2);
+        return;
+    }
     // Neither kind can be resized or maximised; only the game's own windows
     // can be minimised: a box minimised would take its window along with it.
     const bool fixed = kind == WindowKind::Fixed;
@@ -128,8 +134,6 @@ void prepare_window(SDL_Window* window, WindowKind kind, SDL_Point centre) {
     // it, title bar and all, takes the frame's size into account.
     long extents[4] = {0, 0, 0, 0};
     frame_extents_ahead(w, extents);
-    int width = 0, height = 0;
-    SDL_GetWindowSize(window, &width, &height);
     const int x = int(centre.x - (extents[0] + width + extents[1]) / 2);
     const int y = int(centre.y - (extents[2] + height + extents[3]) / 2);
     XMoveWindow(w.display, w.window, x, y);
