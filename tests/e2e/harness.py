@@ -329,9 +329,11 @@ class Program:
 
     # Looking.
 
-    def shot(self, win):
-        img = win.xw.get_image(0, 0, win.w, win.h, X.ZPixmap, 0xFFFFFFFF)
-        return Shot(win.w, win.h, img.data, len(img.data) // win.h)
+    def shot(self, win, w=None, h=None):
+        """The window's pixels, or those of its top left w x h corner."""
+        w, h = w or win.w, h or win.h
+        img = win.xw.get_image(0, 0, w, h, X.ZPixmap, 0xFFFFFFFF)
+        return Shot(w, h, img.data, len(img.data) // h)
 
     def shows(self, win, name, left, top):
         try:
@@ -477,10 +479,14 @@ class Program:
 
     def _redrawn_after_cover(self, win, until):
         n = 8
-        before = self.shot_rect(win, 0, 0, n, n)
-        colour = next(c for c in (0xFF00FF, 0x00FFFF, 0x123456, 0xFEDCBA) if c not in before)
+
+        def corner():
+            s = self.shot(win, n, n)
+            return {s.at(x, y) for y in range(n) for x in range(n)}
+        colour = next(c for c in ((255, 0, 255), (0, 255, 255), (18, 52, 86)) if c not in corner())
         cover = self.root.create_window(win.x, win.y, n, n, 0, self.d.screen().root_depth,
-                                        override_redirect=True, background_pixel=colour)
+                                        override_redirect=True,
+                                        background_pixel=colour[0] << 16 | colour[1] << 8 | colour[2])
         cover.map()
         self.d.sync()
         cover.destroy()
@@ -488,17 +494,10 @@ class Program:
         while time.monotonic() < until:
             if win.xw.get_attributes().map_state != X.IsViewable:
                 return False
-            if any(p != colour for p in self.shot_rect(win, 0, 0, n, n)):
+            if corner() != {colour}:
                 return True
             time.sleep(0.005)
         return False
-
-    def shot_rect(self, win, x, y, w, h):
-        """The pixels of a part of the window, as 0xRRGGBB values."""
-        img = win.xw.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF)
-        data, bpl = img.data, len(img.data) // h
-        return [data[r * bpl + 4 * c + 2] << 16 | data[r * bpl + 4 * c + 1] << 8 | data[r * bpl + 4 * c]
-                for r in range(h) for c in range(w)]
 
     def close(self, win):
         """The window manager's close button: a WM_DELETE_WINDOW request."""
