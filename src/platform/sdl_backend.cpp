@@ -1,7 +1,6 @@
 #include "platform/sdl_backend.h"
 
 #include <SDL_image.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/memory.h"
 #include "ui/files.h"
 
 namespace platform {
@@ -309,7 +309,7 @@ bool SdlBackend::finish_decoding(std::string& error) {
     decoding_.reset();
     // The decoders' scratch memory is free now but held by their threads'
     // malloc arenas: give it back.
-    malloc_trim(0);
+    give_back_free_memory();
     return ok;
 }
 

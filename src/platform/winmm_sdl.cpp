@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <glib.h>
-#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/memory.h"
 #include "ui/files.h"
 
 namespace {
@@ -298,7 +298,7 @@ void SdlWinmm::set_up(const std::vector<std::string>& pieces) {
     make_synth();
     // Reading the soundfont leaves this thread's malloc arena holding
     // megabytes it no longer uses: give them back.
-    malloc_trim(0);
+    platform::give_back_free_memory();
 }
 
 void SdlWinmm::make_synth() {
