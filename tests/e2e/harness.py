@@ -454,16 +454,25 @@ class Program:
         before the call, and has brought its windows and message box up to
         date since.
 
-        A small window of the test's own is shown over a corner of one of
-        the program's windows and taken away again. The X server then tells
-        the program to draw that corner anew, behind every event it was sent
-        before, and the corner shows the program's own pixels again only
-        once the program has handled all of them and drawn its windows. (A
-        ping proves less: SDL answers it while it reads the events, before
-        the program has acted on them.) It is done twice: a window that has
-        only just shown may draw its corner the first time for a reason of
-        its own, its first frame."""
+        First, no press may still be held elsewhere: under a window manager
+        a press on a client is taken by the manager's grab and handed on a
+        moment later, after anything the test sends meanwhile. The test's
+        own grab of the pointer, refused while another client holds one,
+        succeeds only once every press and release has gone through.
+
+        Then a mark of the test's own is drawn into a corner of one of the
+        program's windows, and the program is sent an Expose for it. The
+        Expose reaches the program behind every event it was sent before,
+        and the mark goes only once the program has handled all of them and
+        drawn its window anew. The mark is drawn into the window itself,
+        not shown over it, so a compositing manager, which keeps each
+        window's pixels apart and repaints the screen from them, cannot
+        take it away. (A ping proves less: SDL answers it while it reads the
+        events, before the program has acted on them.) It is done twice: a
+        window that has only just shown may draw its corner the first time
+        for a reason of its own, its first frame."""
         until = time.monotonic() + timeout
+        self._wait_pointer_free(until)
         while True:
             check(self.alive(), f"the program ended (status {self.proc.returncode}) before it settled")
             check(time.monotonic() < until, f"the program did not settle within {timeout} s")
@@ -472,24 +481,46 @@ class Program:
                 time.sleep(0.01)
                 continue
             try:
-                if self._redrawn_after_cover(win, until) and self._redrawn_after_cover(win, until):
+                if self._redrawn_after_mark(win, until) and self._redrawn_after_mark(win, until):
                     return
             except error.XError:
                 pass  # the window went away meanwhile: try the one there is now
 
-    def _redrawn_after_cover(self, win, until):
+    def expect_unsettled(self, why, timeout=2):
+        """settle() must keep waiting, for the reason given, until it times out."""
+        try:
+            self.settle(timeout)
+        except Failure:
+            return
+        raise Failure(f"settle() returned with {why}")
+
+    def _wait_pointer_free(self, until):
+        while True:
+            status = self.root.grab_pointer(False, 0, X.GrabModeAsync, X.GrabModeAsync,
+                                            X.NONE, X.NONE, X.CurrentTime)
+            if status == X.GrabSuccess:
+                self.d.ungrab_pointer(X.CurrentTime)
+                self.d.sync()
+                return
+            check(time.monotonic() < until, "a press was still held by another client at the timeout")
+            time.sleep(0.005)
+
+    def _redrawn_after_mark(self, win, until):
         n = 8
 
         def corner():
             s = self.shot(win, n, n)
             return {s.at(x, y) for y in range(n) for x in range(n)}
         colour = next(c for c in ((255, 0, 255), (0, 255, 255), (18, 52, 86)) if c not in corner())
-        cover = self.root.create_window(win.x, win.y, n, n, 0, self.d.screen().root_depth,
-                                        override_redirect=True,
-                                        background_pixel=colour[0] << 16 | colour[1] << 8 | colour[2])
-        cover.map()
+        gc = win.xw.create_gc(foreground=colour[0] << 16 | colour[1] << 8 | colour[2],
+                              subwindow_mode=X.ClipByChildren)
+        win.xw.fill_rectangle(gc, 0, 0, n, n)
+        gc.free()
         self.d.sync()
-        cover.destroy()
+        if corner() != {colour}:
+            return False  # not drawn (covered, say): look again
+        win.xw.send_event(event.Expose(window=win.xw, x=0, y=0, width=n, height=n, count=0),
+                          event_mask=X.NoEventMask)
         self.d.sync()
         while time.monotonic() < until:
             if win.xw.get_attributes().map_state != X.IsViewable:

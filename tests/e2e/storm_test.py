@@ -3,6 +3,7 @@ for a bounded time: the program must stay alive and answer throughout, and
 end cleanly on a close afterwards."""
 
 import random
+import signal
 import sys
 import threading
 import time
@@ -86,6 +87,25 @@ def ends_on_a_refused_release(exe, xs):
         end_storm(p, pressed=True)
 
 
+def ends_on_a_press_the_manager_holds(exe, xs):
+    """The storm's last press, unpaced, on a refused cell, still held in the
+    window manager's grab when the storm ends: the end waits until the
+    program has it, then answers the box it opens."""
+    check(xs.wm_proc is not None, "this case needs a window manager")
+    with Program(exe, xs) as p:
+        g, _, refused = to_a_refused_cell(p)
+        os.kill(xs.wm_proc.pid, signal.SIGSTOP)  # the manager's moment, made long
+        try:
+            p.move(g, *cell_centre(refused))
+            p.button(True, paced=False)
+            p.button(False, paced=False)
+            p.expect_unsettled("the press still held by the window manager")
+        finally:
+            os.kill(xs.wm_proc.pid, signal.SIGCONT)
+        p.wait_box()
+        end_storm(p, pressed=False)
+
+
 def keep_busy(xs, stop):
     """Another client keeping the X server busy, as a screen recorder would."""
     d = display.Display(xs.name)
@@ -123,5 +143,6 @@ def boxes_answered_fast(exe, xs):
 
 
 if __name__ == "__main__":
-    run_case({f.__name__: f for f in (random_input, ends_on_a_refused_release, boxes_answered_fast)},
+    run_case({f.__name__: f for f in (random_input, ends_on_a_refused_release, ends_on_a_press_the_manager_holds,
+                                                boxes_answered_fast)},
              sys.argv)
