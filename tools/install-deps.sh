@@ -7,7 +7,7 @@ want=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libsdl2-ttf
       fonts-ipafont-gothic timgm6mb-soundfont)
 if [ "${1:-run}" = test ]; then
   want+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick python3-xlib valgrind desktop-file-utils
-         openbox metacity)
+         openbox metacity fluxbox)
 fi
 missing=()
 for p in "${want[@]}"; do

@@ -62,6 +62,7 @@ TTF_Font* TextRenderer::font(int px, bool bold) {
     if (!f) return nullptr;
     // The family has no bold face: SDL_ttf thickens the regular one.
     if (bold) TTF_SetFontStyle(f, TTF_STYLE_BOLD);
+    TTF_SetFontHinting(f, hinting_);
     fonts_[key] = f;
     return f;
 }

@@ -64,17 +64,20 @@ MessageDialog::MessageDialog(TextRenderer& text, const ui::MessageBox& box, SDL_
     height_ = strip_top + 10 + kButtonH + 10;
     button_ = SDL_Rect{(width_ - kButtonW) / 2, strip_top + 10, kButtonW, kButtonH};
 
+    // A dialog to X11 window managers, which give it the buttons and the
+    // behaviour of their own dialogs; the game's other windows are normal.
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
     window_ = SDL_CreateWindow(box_.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width_,
                                height_, SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
+    SDL_ResetHint(SDL_HINT_X11_WINDOW_TYPE);
     if (!window_) return;
     id_ = SDL_GetWindowID(window_);
+    // Modal before the manager is asked for its frame: a modal dialog's may differ.
+    make_modal(window_, parent);
     // Centred on the window it belongs to, frame on frame.
     prepare_window(window_, WindowKind::Dialog, parent ? frame_centre(parent) : display_centre(window_));
-    if (parent) {
-        SDL_SetWindowModalFor(window_, parent);
-        // The box answers the click that opened it.
-        copy_user_time(window_, parent);
-    }
+    // The box answers the click that opened it.
+    if (parent) copy_user_time(window_, parent);
     draw();
     SDL_ShowWindow(window_);
     activate(window_);
@@ -116,7 +119,8 @@ bool MessageDialog::handle(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
         if (e.window.windowID != id_) return false;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) return true;
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) dirty_ = true;
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            dirty_ = true;
         return false;
     default:
         return false;
@@ -128,9 +132,11 @@ void MessageDialog::draw() {
     SDL_Surface* s = SDL_GetWindowSurface(window_);
     if (!s) return;
     dirty_ = false;
-    fill(s, 0, 0, width_, height_, 0xFFFFFF);
+    // A window manager may make the box larger than asked: the body and the
+    // button strip reach to its edges, what they hold stays at the top left.
     const int strip_top = button_.y - 10;
-    fill(s, 0, strip_top, width_, height_ - strip_top, 0xF0F0F0);
+    fill(s, 0, 0, s->w, strip_top, 0xFFFFFF);
+    fill(s, 0, strip_top, s->w, s->h - strip_top, 0xF0F0F0);
 
     draw_exclamation(s, kMargin, kMargin);
     const int line_h = text_.line_height(kTextPx, false);
@@ -149,6 +155,7 @@ void MessageDialog::draw() {
         SDL_Rect at{button_.x + (button_.w - t->w) / 2, button_.y + (button_.h - t->h) / 2, t->w, t->h};
         SDL_BlitSurface(t, nullptr, s, &at);
     }
+    make_opaque(s, SDL_Rect{0, 0, s->w, s->h});  // the text's blended edges (an ARGB window)
     SDL_UpdateWindowSurface(window_);
 }
 

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <future>
 #include <system_error>
 #include <thread>
@@ -164,8 +163,36 @@ void draw_border(SDL_Surface* dst, const SDL_Rect& r, uint32_t rgb, int width) {
 
 }  // namespace
 
+void make_opaque(SDL_Surface* surface, const SDL_Rect& area) {
+    const SDL_PixelFormat* f = surface->format;
+    const SDL_Rect whole{0, 0, surface->w, surface->h};
+    SDL_Rect r;
+    if (f->Amask == 0 || !SDL_IntersectRect(&area, &whole, &r)) return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    for (int y = r.y; y < r.y + r.h; ++y) {
+        auto* row = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch;
+        if (f->BytesPerPixel == 4) {
+            auto* px = reinterpret_cast<uint32_t*>(row) + r.x;
+            for (int x = 0; x < r.w; ++x) px[x] |= f->Amask;
+        } else if (f->BytesPerPixel == 2) {
+            auto* px = reinterpret_cast<uint16_t*>(row) + r.x;
+            for (int x = 0; x < r.w; ++x) px[x] = uint16_t(px[x] | f->Amask);
+        }
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+}
+
+// The game's labels keep the font's own hinting, which draws them crisp. The
+// box's text is 12 px, where IPAPGothic's instructions snap the many
+// horizontal strokes of a character like 置 onto the same few rows and
+// leave a black blob; FreeType's light autohinter keeps them apart, in
+// shades of grey. Its advances round within a pixel of the font's, so the
+// box keeps its size and layout.
 SdlBackend::SdlBackend(ui::App& app, std::string picture_folder)
-    : app_(app), folder_(std::move(picture_folder)), text_(std::make_unique<TextRenderer>()) {}
+    : app_(app),
+      folder_(std::move(picture_folder)),
+      text_(std::make_unique<TextRenderer>()),
+      box_text_(std::make_unique<TextRenderer>(TTF_HINTING_LIGHT)) {}
 
 SdlBackend::~SdlBackend() {
     app_.on_show = nullptr;
@@ -175,10 +202,12 @@ SdlBackend::~SdlBackend() {
     for (auto& [form, w] : windows_)
         if (w.sdl) SDL_DestroyWindow(w.sdl);
     if (video_) SDL_SetCursor(SDL_GetDefaultCursor());
+    if (argb_visual_) SDL_ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
     for (auto& [name, c] : cursors_) SDL_FreeCursor(c);
     if (arrow_) SDL_FreeCursor(arrow_);
     for (auto& [name, s] : pictures_) SDL_FreeSurface(s);
     text_.reset();
+    box_text_.reset();
     if (ttf_) TTF_Quit();
     if (img_) IMG_Quit();
     if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -227,13 +256,42 @@ bool SdlBackend::init(std::string& error, const std::vector<std::string>& pictur
         error = std::string("cannot open the display: ") + SDL_GetError();
         return false;
     }
+    // Under a compositing manager the windows are made in the screen's ARGB
+    // visual, as the manager's frames are (metacity's always, openbox's
+    // around an ARGB window). The X server redirects a 24-bit window in a
+    // 32-bit frame by itself: what the window draws reaches the frame in a
+    // copy made later, and when that copy is made while the server draws a
+    // software cursor (as Xvfb's and VNC servers' are: on a pointer motion,
+    // or the cursor set right after a redraw), the server holds back the
+    // damage it does from the compositor. The compositor then never paints
+    // that place anew, and the screen shows it stale until something else
+    // changes there. A window of its frame's visual draws into the frame
+    // itself, and the compositor hears of it at once. Without a compositor
+    // nothing waits on that damage, and the default visual stays: an ARGB
+    // window there would be redirected in its turn. A visual the user chose
+    // through SDL's environment variables stays too.
+    if (const unsigned long argb = composited_argb_visual(trial);
+        argb && !SDL_getenv("SDL_VIDEO_X11_VISUALID")) {
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%lx", argb);
+        if (SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, id)) {
+            SDL_Window* argb_trial = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+            argb_visual_ = argb_trial != nullptr;
+            if (argb_trial)
+                SDL_DestroyWindow(argb_trial);
+            else
+                SDL_ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
+        }
+    }
     SDL_DestroyWindow(trial);
     if (TTF_Init() != 0) {
         error = std::string("cannot start SDL_ttf: ") + TTF_GetError();
         return false;
     }
     ttf_ = true;
-    if (!text_->open(kFontFamily, font_file.get(), error)) return false;
+    const std::string font_path = font_file.get();
+    if (!text_->open(kFontFamily, font_path, error) || !box_text_->open(kFontFamily, font_path, error))
+        return false;
     if (!finish_decoding(error)) return false;
     arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     // A shown form is on screen before its timers start counting.
@@ -249,17 +307,20 @@ void SdlBackend::Decoding::work() {
         const std::string path = names[i] + ".png";
         // Read as the media are: a pipe or a device in a picture's place is
         // no picture, rather than a start-up that waits for ever.
-        const auto bytes = ui::read_file(path);
+        ui::FileError file_error;
+        const auto bytes = ui::read_file(path, &file_error);
         SDL_RWops* rw = bytes ? SDL_RWFromConstMem(bytes->data(), int(bytes->size())) : nullptr;
         SDL_Surface* raw = rw ? IMG_Load_RW(rw, 1) : nullptr;
         surfaces[i] = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
         if (raw) SDL_FreeSurface(raw);
-        if (surfaces[i])
+        if (surfaces[i]) {
             SDL_SetSurfaceBlendMode(surfaces[i], opaque(surfaces[i]) ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
-        else if (!bytes)
-            why[i] = "not a regular file that can be read";
-        else
+        } else if (!bytes) {
+            missing[i] = file_error.fault == ui::FileFault::missing;
+            why[i] = file_error.text();  // permission denied, empty, too large, ...
+        } else {
             why[i] = SDL_GetError();  // the error text is the thread's own
+        }
     }
 }
 
@@ -273,6 +334,7 @@ void SdlBackend::start_decoding(const std::vector<std::string>& names) {
             d.names.push_back(name);
     d.surfaces.assign(d.names.size(), nullptr);
     d.why.resize(d.names.size());
+    d.missing.assign(d.names.size(), 0);
     for (std::string& name : d.names) name = folder_ + "/" + name;  // paths from here on
     const size_t threads = std::min<size_t>(d.names.size(), std::max(1u, std::thread::hardware_concurrency()));
     try {
@@ -297,10 +359,8 @@ bool SdlBackend::finish_decoding(std::string& error) {
     for (size_t i = 0; i < d.names.size(); ++i) {
         const std::string path = d.names[i] + ".png";
         if (!d.surfaces[i]) {
-            std::error_code ec;
             if (ok)
-                error = std::filesystem::exists(path, ec) ? "cannot read the picture " + path + ": " + d.why[i]
-                                                          : "missing picture: " + path;
+                error = d.missing[i] ? "missing picture: " + path : "cannot read the picture " + path + ": " + d.why[i];
             ok = false;
             continue;
         }
@@ -370,6 +430,7 @@ void SdlBackend::step(int max_wait_ms) {
     if (got) {
         handle(e);
         while (!app_.ended() && SDL_PollEvent(&e)) handle(e);
+        place_late_frames();
     }
     if (!app_.ended()) app_.run_due();
     if (app_.ended()) return;
@@ -405,7 +466,7 @@ void SdlBackend::handle(const SDL_Event& e) {
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
             // The box is modal: its windows can't be closed under it.
             if (!app_.message_box()) form->close();
-        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             window_for(*form)->exposed = true;
         }
         break;
@@ -427,7 +488,9 @@ void SdlBackend::handle(const SDL_Event& e) {
                 copy_user_time(dialog_->window(), window_of(*form));
                 activate(dialog_->window());
             }
-            app_.mouse_down(*form, e.button.x, e.button.y);
+            // A window manager may make the window larger than its form:
+            // what lies past the form is no part of it.
+            if (form->in_client_area(e.button.x, e.button.y)) app_.mouse_down(*form, e.button.x, e.button.y);
         } else {
             app_.mouse_up(*form, e.button.x, e.button.y);
         }
@@ -496,7 +559,7 @@ void SdlBackend::sync_message_box() {
             break;
         }
     }
-    dialog_ = std::make_unique<MessageDialog>(*text_, *box, parent);
+    dialog_ = std::make_unique<MessageDialog>(*box_text_, *box, parent);
     if (!dialog_->window()) {
         // Nobody could ever answer a box that can't be shown.
         std::fprintf(stderr, "patapata: cannot open the message box: %s\n", SDL_GetError());
@@ -533,6 +596,14 @@ void SdlBackend::redraw_changed() {
         SDL_Surface* dst = SDL_GetWindowSurface(w.sdl);
         if (!dst) continue;
         draw(*form, dst, area);
+        if (SDL_RectEquals(&area, &all) && (dst->w > all.w || dst->h > all.h)) {
+            // A window manager made the window larger than the form: the
+            // rest shows the form's plain colour, not what the screen had.
+            fill(dst, all.w, 0, dst->w - all.w, dst->h, kFormColor);
+            fill(dst, 0, all.h, all.w, dst->h - all.h, kFormColor);
+            area = SDL_Rect{0, 0, dst->w, dst->h};
+        }
+        make_opaque(dst, area);  // blended edges may have left an alpha short of it
         SDL_UpdateWindowSurfaceRects(w.sdl, &area, 1);
         w.looks = std::move(looks);
         w.reaches = std::move(reaches);

@@ -37,6 +37,12 @@ enum class WindowKind { Fixed, Dialog };
 // window manager puts around it is centred on the point, and on X11 the
 // buttons of its kind asked for.
 void prepare_window(SDL_Window* window, WindowKind kind, SDL_Point centre);
+// After events are handled: a window placed without knowing its frame's size
+// (the manager didn't tell it ahead) is moved once, when the frame shows.
+void place_late_frames();
+// Before the box first shows: a modal dialog of the parent's, as EWMH has one
+// (the X11 window type of a dialog is given when the box is made).
+void make_modal(SDL_Window* box, SDL_Window* parent);
 // The centre of the window with its window manager's frame around it.
 SDL_Point frame_centre(SDL_Window* window);
 // The centre of the screen the window is on.
@@ -45,11 +51,22 @@ SDL_Point display_centre(SDL_Window* window);
 void copy_user_time(SDL_Window* to, SDL_Window* from);
 // Raises the window and asks for the keyboard, dated with its user time.
 void activate(SDL_Window* window);
+// On X11 while a compositing manager runs: the screen's 32-bit TrueColor
+// visual with 8 bits of alpha above 8-bit red, green and blue, to make the
+// windows in (see SdlBackend::init); else 0, as where the window given (any
+// made the default way) has a 32-bit visual already.
+unsigned long composited_argb_visual(SDL_Window* window);
+// Makes every pixel in the area opaque, where the surface has an alpha
+// channel: a window of an ARGB visual shows what lies behind it through any
+// pixel that isn't.
+void make_opaque(SDL_Surface* surface, const SDL_Rect& area);
 
 // One font family at several pixel sizes, with rendered lines kept for reuse.
 class TextRenderer {
 public:
-    TextRenderer() = default;
+    // The hinting every size is drawn with (SDL_ttf's TTF_HINTING_*): by
+    // default the font's own instructions.
+    explicit TextRenderer(int hinting = TTF_HINTING_NORMAL) : hinting_(hinting) {}
     ~TextRenderer();
     TextRenderer(const TextRenderer&) = delete;
     TextRenderer& operator=(const TextRenderer&) = delete;
@@ -67,6 +84,7 @@ public:
     SDL_Surface* render(const std::string& utf8, int px, bool bold, uint32_t rgb);
 
 private:
+    int hinting_;
     std::string path_;
     std::map<std::pair<int, bool>, TTF_Font*> fonts_;
     std::unordered_map<std::string, SDL_Surface*> rendered_;
@@ -142,6 +160,7 @@ private:
         std::vector<std::string> names;
         std::vector<SDL_Surface*> surfaces;
         std::vector<std::string> why;
+        std::vector<char> missing;  // nothing at the path (a char each: written from several threads)
         std::atomic<size_t> next{0};
         std::vector<std::thread> workers;
         void work();
@@ -183,7 +202,9 @@ private:
     bool ttf_ = false;
     bool img_ = false;
     bool warned_no_window_ = false;
+    bool argb_visual_ = false;  // new windows are asked for in the ARGB visual
     std::unique_ptr<TextRenderer> text_;
+    std::unique_ptr<TextRenderer> box_text_;  // the message box's: see the constructor
     std::unordered_map<std::string, SDL_Surface*> pictures_;
     std::unique_ptr<Decoding> decoding_;
     std::unordered_map<std::string, bool> failed_;  // reported once each

@@ -25,17 +25,26 @@ constexpr double kGain = 1.2;
 
 void ignore_glib_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
+// What the soundfont loaders may say through GLib, kept quiet: complaints,
+// never an error. A fatal message (an error, or a critical made fatal by
+// G_DEBUG) matches no handler set for these levels and reaches GLib's default
+// handler, which prints it before the process aborts.
+constexpr GLogLevelFlags kLoaderLevels = GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
+                                                        G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO |
+                                                        G_LOG_LEVEL_DEBUG);
+
 // FluidSynth reports a damaged piece or soundfont on stderr, and so does the
-// GLib beneath it: a file that is no SF2 goes on to the DLS loader, whose
-// checks complain through g_log. The game reports nothing. Done once, before
-// any synthesizer exists, as the settings are global. (Nothing in the process
-// logs to GLib in its structured form, which would bypass the handler.)
+// GLib beneath it: a file that is no SF2 goes on to libinstpatch's DLS
+// loader, whose checks complain through g_log in the default domain (it has
+// none of its own). The game reports nothing. Done once, before any
+// synthesizer exists, as the settings are global. (Neither library logs to
+// GLib in its structured form, which would bypass the handler.)
 void quiet_fluidsynth() {
     static std::once_flag once;
     std::call_once(once, [] {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, nullptr, nullptr);
-        g_log_set_default_handler(ignore_glib_message, nullptr);
+        g_log_set_handler(nullptr, kLoaderLevels, ignore_glib_message, nullptr);
     });
 }
 
@@ -254,8 +263,12 @@ std::optional<SdlWinmm::Stamp> SdlWinmm::stamp_of(const std::string& path) {
 SdlWinmm::Loaded SdlWinmm::load_piece(const std::string& path) {
     // Stamped before reading: a change while it is read shows at the next open.
     auto stamp = stamp_of(path);
-    auto bytes = stamp ? ui::read_file(path) : std::nullopt;
-    if (!bytes) return {nullptr, mci_error::kFileNotFound};
+    ui::FileError error;
+    auto bytes = stamp ? ui::read_file(path, &error) : std::nullopt;
+    // An empty file is there, and no MIDI file; whatever else keeps it from
+    // being read makes it one that is not there.
+    if (!bytes)
+        return {nullptr, error.fault == ui::FileFault::empty ? mci_error::kInvalidFile : mci_error::kFileNotFound};
     auto seconds = midi_file_seconds(*bytes);
     if (!seconds) return {nullptr, mci_error::kInvalidFile};
     return {std::make_shared<const Piece>(Piece{*stamp, std::move(*bytes), *seconds}), 0};

@@ -7,7 +7,8 @@
 
 namespace {
 
-// The whole file plus one 0 byte, or nothing when it cannot be read.
+// The whole file plus one 0 byte, or nothing when it cannot be read (an empty
+// one included): a sound that is not there.
 std::optional<std::vector<uint8_t>> read_image(const std::string& path) {
     auto bytes = ui::read_file(path);
     if (bytes) bytes->push_back(0);

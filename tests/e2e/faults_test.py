@@ -1,6 +1,7 @@
 """Faults from outside the program: media files missing, damaged or with
-something else in their place, no audio device or no sound card, no font. A
-media fault is tried on a copy of the program in a folder of its own."""
+something else in their place, a picture empty or unreadable, no audio device
+or no sound card, no font. A media or picture fault is tried on a copy of the
+program in a folder of its own."""
 
 import random
 import shutil
@@ -85,6 +86,37 @@ def media_case(name, fault):
     return case
 
 
+def picture_case(fault):
+    """A picture the program cannot use: it says which and why, on one line,
+    and ends with status 1 before any window shows."""
+    def case(exe, xs):
+        copy = program_copy(exe)
+        folder = os.path.dirname(copy)
+        path = os.path.join(folder, "pictures", "jya_panel.png")
+        env, uid = None, None
+        try:
+            if fault == "empty":
+                open(path, "wb").close()
+                why = "empty"
+            else:
+                os.chmod(path, 0)
+                why = "permission denied"
+                if os.geteuid() == 0:
+                    # Root reads it all the same: the program runs as nobody.
+                    uid = NOBODY
+                    os.chmod(folder, 0o755)
+                    env = {"HOME": folder, "XDG_CACHE_HOME": folder}
+            with Program(copy, xs, env, uid) as p:
+                status = p.wait_exit(20)
+                err = p.stderr()
+            check(status == 1, f"exit status {status}; stderr:\n{err}")
+            want = f"patapata: cannot read the picture {path}: {why}\n"
+            check(err == want, f"stderr:\n{err}\nwanted:\n{want}")
+        finally:
+            shutil.rmtree(folder)
+    return case
+
+
 def no_audio_device(exe, xs):
     play(exe, xs, {"SDL_AUDIODRIVER": "no_such_driver"})
 
@@ -114,6 +146,7 @@ CASES = {f"{name}_{fault}": media_case(name, fault) for name in MEDIA
          for fault in ("missing", "damaged", "folder", "unreadable")}
 CASES.update({f"{name}_cut_short": media_case(name, "cut_short") for name in ("s_oki.wav", "s_kae.wav")})
 CASES.update({f"{name}_{fault}": media_case(name, fault) for name in MEDIA[:3] for fault in ("pipe", "huge")})
+CASES.update({f"picture_{fault}": picture_case(fault) for fault in ("empty", "unreadable")})
 CASES.update(no_audio_device=no_audio_device, no_sound_card=no_sound_card, no_font=no_font)
 
 if __name__ == "__main__":

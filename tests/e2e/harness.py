@@ -289,7 +289,9 @@ class Program:
         for wid in list(self._top_level):
             xw = self.d.create_resource_object("window", wid)
             try:
-                if xw.get_attributes().map_state == X.IsUnmapped:
+                # Mapped is not yet shown: fluxbox maps a window in its frame
+                # before the frame, and its pixels can't be read meanwhile.
+                if xw.get_attributes().map_state != X.IsViewable:
                     continue
                 if wid not in self._ours:
                     pid = xw.get_full_property(self.atom["_NET_WM_PID"], X.AnyPropertyType)

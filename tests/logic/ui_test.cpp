@@ -4,10 +4,13 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -440,11 +443,160 @@ TEST_F(ReadFile, RefusesAtOnceWhatIsNoMediaFileAndReadsNothingOfIt) {
     }
 }
 
+constexpr uid_t kNobody = 65534;
+
+// The reason read_file gives for the path, and whether the path was opened
+// (not just looked at) meanwhile, as inotify saw it. As the given user, in a
+// process of its own, when it is not this process's.
+struct Refusal {
+    bool refused = false;
+    ui::FileError error;
+    bool opened = false;
+};
+
+Refusal refusal_of(const std::string& path, uid_t as) {
+    Refusal r;
+    if (as != ::geteuid()) {
+        // The child reports the fault as its exit status.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgid(as) != 0 || ::setuid(as) != 0) ::_exit(100);
+            ui::FileError e;
+            const bool read = ui::read_file(path, &e).has_value();
+            ::_exit(read ? 101 : int(e.fault));
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return r;
+        r.refused = WEXITSTATUS(status) < 100;
+        r.error.fault = ui::FileFault(WEXITSTATUS(status));
+        return r;
+    }
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    const bool watched = watch >= 0 && ::inotify_add_watch(watch, path.c_str(), IN_OPEN) >= 0;
+    r.refused = !ui::read_file(path, &r.error).has_value();
+    if (watched) {
+        alignas(inotify_event) char events[4096];
+        r.opened = ::read(watch, events, sizeof events) > 0;
+    }
+    if (watch >= 0) ::close(watch);
+    return r;
+}
+
+struct FaultCase {
+    const char* what;
+    std::function<std::string(const ReadFile&)> make;  // the path to read; empty: not here
+    ui::FileFault fault;
+    const char* text;        // the reason, as a message gives it
+    bool opened_ok = false;  // whether opening it is fine (it is a regular file)
+    uid_t as = ::geteuid();  // read as this user
+};
+
+TEST_F(ReadFile, SaysWhyAFileIsRefusedAndOpensNothingButARegularFile) {
+    // Root reads whatever it likes: the permission cases are read as nobody then.
+    const uid_t reader = ::geteuid() == 0 ? kNobody : ::geteuid();
+    const std::string too_large = "too large (more than 64 MiB)";
+    const std::vector<FaultCase> cases = {
+        {"missing", [](const ReadFile& t) { return t.at("missing.wav"); }, ui::FileFault::missing,
+         "no such file", false},
+        {"under a file, as if a folder",
+         [](const ReadFile& t) { return write_file(t.at("plain.wav"), {'R'}) + "/s_oki.wav"; },
+         ui::FileFault::missing, "no such file", false},
+        {"permission denied",
+         [](const ReadFile& t) {
+             const std::string path = write_file(t.at("locked.wav"), {'R', 'I', 'F', 'F'});
+             ::chmod(path.c_str(), 0);
+             ::chmod(t.dir_.c_str(), 0755);  // the folder may be looked into
+             return path;
+         },
+         ui::FileFault::denied, "permission denied", false, reader},
+        {"in a folder it may not look into",
+         [](const ReadFile& t) {
+             ::mkdir(t.at("closed").c_str(), 0700);
+             ::chmod(t.dir_.c_str(), 0755);
+             return write_file(t.at("closed") + "/s_oki.wav", {'R', 'I', 'F', 'F'});
+         },
+         ui::FileFault::denied, "permission denied", false, reader},
+        {"a terabyte, sparse",
+         [](const ReadFile& t) {
+             const std::string path = t.at("huge.wav");
+             const bool made = make_sparse(path, off_t(1) << 40);
+             return made ? path : std::string();
+         },
+         ui::FileFault::too_large, too_large.c_str(), true},
+        {"a byte over the limit",
+         [](const ReadFile& t) {
+             const std::string path = t.at("over.wav");
+             return make_sparse(path, off_t(ui::kMaxMediaBytes) + 1) ? path : std::string();
+         },
+         ui::FileFault::too_large, too_large.c_str(), true},
+        {"empty", [](const ReadFile& t) { return write_file(t.at("empty.wav"), {}); }, ui::FileFault::empty,
+         "empty", true},
+        {"a folder",
+         [](const ReadFile& t) {
+             std::filesystem::create_directory(t.at("folder.wav"));
+             return t.at("folder.wav");
+         },
+         ui::FileFault::not_regular, "not a regular file (a folder)"},
+        {"a named pipe with no writer",
+         [](const ReadFile& t) { return ::mkfifo(t.at("pipe.wav").c_str(), 0644) == 0 ? t.at("pipe.wav") : ""; },
+         ui::FileFault::not_regular, "not a regular file (a named pipe)"},
+        {"a link to a named pipe",
+         [](const ReadFile& t) {
+             const bool made = ::mkfifo(t.at("pipe2").c_str(), 0644) == 0 &&
+                               ::symlink(t.at("pipe2").c_str(), t.at("link.wav").c_str()) == 0;
+             return made ? t.at("link.wav") : "";
+         },
+         ui::FileFault::not_regular, "not a regular file (a named pipe)"},
+        {"/dev/null", [](const ReadFile&) { return std::string("/dev/null"); }, ui::FileFault::not_regular,
+         "not a regular file (a device)", true /* others may open it: not watched */},
+        // A node of /dev/null's own: harmless should it be opened, and nobody
+        // else opens it. Only root may make one.
+        {"a character device",
+         [](const ReadFile& t) {
+             return ::mknod(t.at("tape.wav").c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0 ? t.at("tape.wav") : "";
+         },
+         ui::FileFault::not_regular, "not a regular file (a device)"},
+        {"a socket",
+         [](const ReadFile& t) {
+             const std::string path = t.at("socket.wav");
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             if (path.size() >= sizeof address.sun_path) return std::string();
+             std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+             const bool bound =
+                 fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+             if (fd >= 0) ::close(fd);
+             return bound ? path : std::string();
+         },
+         ui::FileFault::not_regular, "not a regular file (a socket)"},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = c.make(*this);
+        if (path.empty()) continue;  // this system cannot make one
+        if (c.as != ::geteuid() && ::geteuid() != 0) continue;
+        const Refusal got = refusal_of(path, c.as);
+        EXPECT_TRUE(got.refused);
+        EXPECT_EQ(int(got.error.fault), int(c.fault));
+        if (c.as == ::geteuid()) {
+            EXPECT_EQ(got.error.text(), c.text);
+        } else {
+            EXPECT_EQ(ui::FileError{c.fault}.text(), c.text);
+        }
+        if (!c.opened_ok) {
+            EXPECT_FALSE(got.opened) << "it was opened before its type was known";
+        }
+    }
+}
+
 TEST_F(ReadFile, TakesARegularFileWholeUpToTheLimit) {
     // Zeros, a 0x1A, line ends and high bytes: raw bytes, nothing translated.
     const std::vector<uint8_t> sound = {'R', 'I', 'F', 'F', 0, 0x1A, 0xFF, '\r', '\n', 7, 0};
-    EXPECT_EQ(ui::read_file(write_file(at("sound.wav"), sound)), sound);
-    EXPECT_EQ(ui::read_file(write_file(at("empty.wav"), {})), std::vector<uint8_t>());
+    ui::FileError error;
+    EXPECT_EQ(ui::read_file(write_file(at("sound.wav"), sound), &error), sound);
+    EXPECT_EQ(error.fault, ui::FileFault::none);
+    EXPECT_EQ(ui::read_file(write_file(at("byte.wav"), {0})), std::vector<uint8_t>{0});
 
     ASSERT_TRUE(make_sparse(at("limit.wav"), off_t(ui::kMaxMediaBytes)));
     const auto limit = ui::read_file(at("limit.wav"));

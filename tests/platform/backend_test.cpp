@@ -21,6 +21,7 @@
 
 #include "platform/sdl_backend.h"
 #include "png_image.h"
+#include "ui/files.h"
 #include "ui/ui.h"
 
 // Last: the X11 headers behind it define words like None and Bool.
@@ -332,6 +333,134 @@ TEST_F(BackendTest, MessageBoxIsModalAndClosesOnEnterOrOk) {
     EXPECT_EQ(f.form_clicks, 1);
 }
 
+// How dark each pixel of the message box's text is (0 white, 255 black),
+// cut to where its ink is: the white part right of the icon, above the
+// button's strip.
+struct Ink {
+    int w = 0, h = 0;
+    std::vector<int> dark;
+    int at(int x, int y) const { return dark[size_t(y * w + x)]; }
+};
+
+Ink box_ink(SDL_Window* box) {
+    Ink ink;
+    SDL_Surface* shown = box ? SDL_GetWindowSurface(box) : nullptr;
+    SDL_Surface* s = shown ? SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
+    if (!s) return ink;
+    auto darkness = [s](int x, int y) {
+        const uint32_t p = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch)[x];
+        return 255 - int(((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) / 3);
+    };
+    const int left = 52;  // the icon ends at 48
+    int strip = 0;
+    while (strip < s->h && darkness(2, strip) == 0) ++strip;
+    int x0 = s->w, y0 = strip, x1 = -1, y1 = -1;
+    for (int y = 0; y < strip; ++y)
+        for (int x = left; x < s->w; ++x)
+            if (darkness(x, y) > 16) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y);
+                x1 = std::max(x1, x), y1 = std::max(y1, y);
+            }
+    if (x1 >= 0) {
+        ink.w = x1 - x0 + 1;
+        ink.h = y1 - y0 + 1;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) ink.dark.push_back(darkness(x, y));
+    }
+    SDL_FreeSurface(s);
+    return ink;
+}
+
+// Whether `part` shows in `whole` exactly, somewhere.
+bool contains(const Ink& whole, const Ink& part) {
+    for (int oy = 0; oy + part.h <= whole.h; ++oy)
+        for (int ox = 0; ox + part.w <= whole.w; ++ox) {
+            bool same = true;
+            for (int y = 0; y < part.h && same; ++y)
+                for (int x = 0; x < part.w && same; ++x) same = whole.at(ox + x, oy + y) == part.at(x, y);
+            if (same) return true;
+        }
+    return false;
+}
+
+// The box's text is 12 px, where 置 has a dozen rows for its ten horizontal
+// strokes. Drawn legibly they stay apart, in greys; the font's own hinting
+// snaps them onto the same rows instead, and the middle of the character
+// comes out a solid black block (46% of its box black, a 5 x 5 square).
+TEST_F(BackendTest, TheMessageBoxKeepsTheStrokesOfAComplexCharacterApart) {
+    TestForm& f = *form_;
+    f.show();
+    backend_->step(0);
+    auto ink_of = [&](const std::string& text) {
+        app_.msgbox(text, 48, "かくにん");
+        backend_->step(0);
+        Ink ink = box_ink(backend_->message_box_window());
+        app_.close_message_box();
+        backend_->step(0);
+        return ink;
+    };
+    const Ink glyph = ink_of("置");
+    const Ink message = ink_of("そこは置けません！");
+    ASSERT_GT(glyph.w, 6);
+    ASSERT_GT(glyph.h, 6);
+    EXPECT_LE(glyph.w, 13);
+    EXPECT_LE(glyph.h, 13);
+    EXPECT_TRUE(contains(message, glyph)) << "the message draws it as it draws it alone";
+
+    std::string drawn = "\n置 as drawn:\n";
+    for (int y = 0; y < glyph.h; ++y) {
+        for (int x = 0; x < glyph.w; ++x) drawn += " .+xX#"[std::min(5, (glyph.at(x, y) + 42) / 50)];
+        drawn += '\n';
+    }
+    int inked = 0, black = 0;
+    for (int v : glyph.dark) {
+        inked += v > 64;
+        black += v >= 224;
+    }
+    EXPECT_GE(inked, 30) << "the character is drawn" << drawn;
+    EXPECT_LT(double(black) / double(glyph.dark.size()), 0.15)
+        << black << " of " << glyph.dark.size() << " pixels black" << drawn;
+    // No 3 x 3 square all but black: at this size a stroke is a pixel wide.
+    int squares = 0;
+    for (int y = 0; y + 3 <= glyph.h; ++y)
+        for (int x = 0; x + 3 <= glyph.w; ++x) {
+            bool all = true;
+            for (int dy = 0; dy < 3 && all; ++dy)
+                for (int dx = 0; dx < 3 && all; ++dx) all = glyph.at(x + dx, y + dy) >= 192;
+            squares += all;
+        }
+    EXPECT_EQ(squares, 0) << "squares of 3 x 3 black pixels" << drawn;
+}
+
+// SDL asks about windows as it reads the events about them, and under a
+// window manager a window may be gone by then. Xlib's own handler would end
+// the program on the BadWindow; the test binary would end with it.
+TEST_F(BackendTest, AQuestionAboutAWindowGoneMeanwhileEndsNothing) {
+    form_->show();
+    backend_->step(0);
+    SDL_Window* w = backend_->window_of(*form_);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(w && SDL_GetWindowWMInfo(w, &info) && info.subsystem == SDL_SYSWM_X11);
+    Display* d = info.info.x11.display;
+    const Window gone = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    XDestroyWindow(d, gone);
+    XSync(d, False);
+
+    int x = 0, y = 0;
+    Window child = 0;
+    EXPECT_FALSE(XTranslateCoordinates(d, gone, DefaultRootWindow(d), 0, 0, &x, &y, &child));
+    XWindowAttributes attributes;
+    EXPECT_FALSE(XGetWindowAttributes(d, gone, &attributes));
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = gone;
+    e.xclient.format = 32;
+    XSendEvent(d, gone, False, NoEventMask, &e);
+    XSync(d, False);
+    EXPECT_TRUE(backend_->window_of(*form_));
+}
+
 TEST_F(BackendTest, HiddenFormHidesItsWindowAndClosingEnds) {
     TestForm& f = *form_;
     f.on_unload = [&] { app_.end(); };
@@ -370,12 +499,26 @@ TEST_F(BackendTest, ReportsAPictureThatIsMissingOrCannotBeRead) {
     fs::create_directory(dir_ / "folder.png");
     std::ofstream(dir_ / "damaged.png", std::ios::binary) << "\x89PNG\r\n\x1a\n and then nonsense";
     ASSERT_EQ(mkfifo((dir_ / "pipe.png").c_str(), 0600), 0);  // nobody ever writes to it
-    for (const char* name : {"folder", "damaged", "pipe"}) {
+    std::ofstream(dir_ / "empty.png", std::ios::binary).close();
+    std::ofstream(dir_ / "huge.png", std::ios::binary).close();
+    fs::resize_file(dir_ / "huge.png", ui::kMaxMediaBytes + 1);  // sparse: nothing on disk
+    // The reason names what is wrong with the file; a damaged one, the
+    // decoder's complaint.
+    const std::pair<const char*, const char*> cases[] = {{"folder", "not a regular file (a folder)"},
+                                                         {"pipe", "not a regular file (a named pipe)"},
+                                                         {"empty", "empty"},
+                                                         {"huge", "too large (more than 64 MiB)"},
+                                                         {"damaged", nullptr}};
+    for (const auto& [name, why] : cases) {
         const std::string want = "cannot read the picture " + (dir_ / name).string() + ".png: ";
         error.clear();
         EXPECT_FALSE(backend_->load_pictures({"red", name, "green"}, error)) << name;
         EXPECT_EQ(error.substr(0, want.size()), want) << name;
-        EXPECT_GT(error.size(), want.size()) << name << ": the reason follows";
+        if (why) {
+            EXPECT_EQ(error, want + why) << name;
+        } else {
+            EXPECT_GT(error.size(), want.size()) << name << ": the reason follows";
+        }
     }
 }
 

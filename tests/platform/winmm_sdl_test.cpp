@@ -22,6 +22,7 @@
 #include <vector>
 
 #include <SDL.h>
+#include <glib.h>
 
 #include "platform/winmm_sdl.h"
 #include "ui/files.h"
@@ -693,6 +694,40 @@ TEST(SdlWinmmSilent, ADamagedSoundfontLeavesTheMusicOffWithoutAWord) {
         std::filesystem::remove(path);
     }
     std::filesystem::remove(piece);
+}
+
+// The soundfont loaders' complaints are kept quiet, and nothing else: a
+// message of another domain is printed, and a fatal one is printed before
+// the process ends.
+TEST(SdlWinmmSilent, OnlyTheSoundfontLoadersComplaintsAreKeptQuiet) {
+    SdlWinmm w({"/nonexistent/none.sf2"});  // from here on the handler is in place
+    {
+        StderrCapture err;
+        // What libinstpatch says of a damaged soundfont, and a warning of its domain.
+        g_log(nullptr, G_LOG_LEVEL_CRITICAL, "ipatch_container_init_iter: assertion 'quiet' failed");
+        g_log(nullptr, G_LOG_LEVEL_WARNING, "a loader's warning");
+        EXPECT_EQ(err.text(), "");
+    }
+    {
+        StderrCapture err;
+        g_log("Other", G_LOG_LEVEL_WARNING, "another domain's warning");
+        g_log("GLib-GObject", G_LOG_LEVEL_CRITICAL, "another domain's critical");
+        const std::string text = err.text();
+        EXPECT_NE(text.find("Other-WARNING **"), std::string::npos) << text;
+        EXPECT_NE(text.find("another domain's warning"), std::string::npos) << text;
+        EXPECT_NE(text.find("GLib-GObject-CRITICAL **"), std::string::npos) << text;
+        EXPECT_NE(text.find("another domain's critical"), std::string::npos) << text;
+    }
+    // Each in a fresh run of this test, to its death: audio threads run here.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(g_log(nullptr, G_LOG_LEVEL_ERROR, "an error of the loaders' domain"),
+                 "ERROR \\*\\*.*an error of the loaders' domain");
+    EXPECT_DEATH(
+        {
+            g_log_set_always_fatal(GLogLevelFlags(G_LOG_LEVEL_CRITICAL));  // as G_DEBUG=fatal-criticals does
+            g_log(nullptr, G_LOG_LEVEL_CRITICAL, "a critical made fatal");
+        },
+        "CRITICAL \\*\\*.*a critical made fatal");
 }
 
 TEST(SdlWinmmSilent, WithoutAnAudioDeviceEveryCallFails) {
