@@ -514,8 +514,10 @@ class Program:
             s = self.shot(win, n, n)
             return {s.at(x, y) for y in range(n) for x in range(n)}
         colour = next(c for c in ((255, 0, 255), (0, 255, 255), (18, 52, 86)) if c not in corner())
-        gc = win.xw.create_gc(foreground=colour[0] << 16 | colour[1] << 8 | colour[2],
-                              subwindow_mode=X.ClipByChildren)
+        pixel = colour[0] << 16 | colour[1] << 8 | colour[2]
+        if win.xw.get_geometry().depth == 32:
+            pixel |= 0xFF000000  # opaque in an ARGB window too
+        gc = win.xw.create_gc(foreground=pixel, subwindow_mode=X.ClipByChildren)
         win.xw.fill_rectangle(gc, 0, 0, n, n)
         gc.free()
         self.d.sync()
