@@ -334,6 +334,18 @@ bool make_sparse(const std::string& path, off_t length) {
     return ok;
 }
 
+// A bound Unix socket's name at the path; empty if none could be made.
+std::string make_socket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return std::string();
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) ::close(fd);  // the socket's name stays
+    return bound ? path : std::string();
+}
+
 // The bytes this process has read so far, whatever from; none if the kernel
 // does not say.
 std::optional<uint64_t> bytes_read_by_process() {
@@ -401,19 +413,7 @@ TEST_F(ReadFile, RefusesAtOnceWhatIsNoMediaFileAndReadsNothingOfIt) {
              return ::mkfifo(t.at("pipe.wav").c_str(), 0644) == 0 ? t.at("pipe.wav") : "";
          }},
         {"a character device", [](const ReadFile&) { return std::string("/dev/null"); }},
-        {"a socket",
-         [](const ReadFile& t) {
-             const std::string path = t.at("socket.wav");
-             sockaddr_un address{};
-             address.sun_family = AF_UNIX;
-             if (path.size() >= sizeof address.sun_path) return std::string();
-             std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-             const bool bound =
-                 fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-             if (fd >= 0) ::close(fd);  // the socket's name stays
-             return bound ? path : std::string();
-         }},
+        {"a socket", [](const ReadFile& t) { return make_socket(t.at("socket.wav")); }},
         {"a terabyte, sparse",
          [](const ReadFile& t) {
              const std::string path = t.at("huge.wav");
@@ -556,19 +556,7 @@ TEST_F(ReadFile, SaysWhyAFileIsRefusedAndOpensNothingButARegularFile) {
              return ::mknod(t.at("tape.wav").c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0 ? t.at("tape.wav") : "";
          },
          ui::FileFault::not_regular, "not a regular file (a device)"},
-        {"a socket",
-         [](const ReadFile& t) {
-             const std::string path = t.at("socket.wav");
-             sockaddr_un address{};
-             address.sun_family = AF_UNIX;
-             if (path.size() >= sizeof address.sun_path) return std::string();
-             std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-             const bool bound =
-                 fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-             if (fd >= 0) ::close(fd);
-             return bound ? path : std::string();
-         },
+        {"a socket", [](const ReadFile& t) { return make_socket(t.at("socket.wav")); },
          ui::FileFault::not_regular, "not a regular file (a socket)"},
     };
     for (const FaultCase& c : cases) {
